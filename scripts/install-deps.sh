@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package needed to build, run, test, benchmark and package Pinacora.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake pkg-config git
+  # GUI, scene graph, examiner viewer
+  qtbase5-dev qttools5-dev-tools libqt5opengl5-dev libcoin-dev libsoqt520-dev
+  # data, sound, movies
+  zlib1g-dev libopenal-dev libopenal1
+  qtmultimedia5-dev libqt5multimedia5-plugins
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  libsndfile1-dev libsamplerate0-dev
+  # tests: GoogleTest, a headless X server with software GL, screenshots and clicks
+  libgtest-dev xvfb xauth libgl1-mesa-dri x11-utils imagemagick xdotool
+  # demo movies and sounds are made at build time
+  ffmpeg
+  # sanitizer and fuzzer builds, memory checks
+  clang libclang-rt-14-dev valgrind
+  # packaging
+  dpkg-dev file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

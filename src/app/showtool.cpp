@@ -1,0 +1,28 @@
+#include "showtool.h"
+
+#include <QWidget>
+
+void ShowTool(QWidget* window, bool show) {
+  if (window == nullptr) return;
+  if (show) {
+    window->showNormal();
+    window->raise();
+  } else {
+    window->showMinimized();
+    window->hide();
+  }
+}
+
+void PlaceToolWindow(QWidget* window, QWidget* viewer, const QPoint& position) {
+  if (window == nullptr) return;
+  const bool visible = window->isVisible();
+  window->setParent(viewer, window->windowFlags());
+  if (viewer != nullptr) window->move(viewer->mapToGlobal(position));
+  window->setVisible(visible);
+}
+
+void PlaceToolWindow(QWidget* window, QWidget* viewer) {
+  if (window == nullptr) return;
+  const QPoint designed = window->pos();
+  PlaceToolWindow(window, viewer, viewer != nullptr ? viewer->mapFromGlobal(designed) : designed);
+}

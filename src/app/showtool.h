@@ -1,0 +1,16 @@
+// Showing, hiding and placing the tool windows, the same way for every one of them.
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+// Hide: minimise, then hide. Show: showNormal(), which also restores a minimised window and
+// raises it above the viewer. The widget's visible flag follows in both cases.
+void ShowTool(QWidget* window, bool show);
+
+// Makes a tool window a child of the viewer window (which then owns it) and places it at
+// position in the viewer's client coordinates. The window keeps its own flags.
+void PlaceToolWindow(QWidget* window, QWidget* viewer, const QPoint& position);
+// As above, keeping the window's designed position.
+void PlaceToolWindow(QWidget* window, QWidget* viewer);

@@ -1,0 +1,1 @@
+# Sources of src/app, added to pinacora_ui.

@@ -1,0 +1,9 @@
+// Texts of the data file are Windows-1252 bytes; the user interface shows them as QString.
+#pragma once
+
+#include <QString>
+#include <string>
+
+QString FromCp1252(const std::string& bytes);
+QString FromCp1252(const char* bytes, int length);
+std::string ToCp1252(const QString& text);

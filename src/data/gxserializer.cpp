@@ -1,0 +1,92 @@
+#include "gxserializer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "bytes.h"
+#include "gxformat.h"
+
+using namespace gx;
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+long long FileLength(std::FILE* file) {
+  struct stat st {};
+  if (fstat(fileno(file), &st) != 0) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+}  // namespace
+
+bool THeaderBlock::Read(std::FILE* file) {
+  Bytes.assign(kHeaderBlockSize, 0);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+  std::fread(Bytes.data(), 1, Bytes.size(), file);
+  return true;
+}
+
+void THeaderBlock::Assign(const std::uint8_t* bytes, std::size_t length) {
+  Bytes.assign(kHeaderBlockSize, 0);
+  std::copy(bytes, bytes + std::min<std::size_t>(length, kHeaderBlockSize), Bytes.begin());
+}
+
+bool THeaderBlock::SignatureMatches() const {
+  return Bytes.size() == std::size_t(kHeaderBlockSize) && SameTextIgnoringCase(Bytes.data(), Bytes.size(), kSignature);
+}
+
+std::int32_t THeaderBlock::StoredListCount() const {
+  return Bytes.size() < std::size_t(kHeaderBlockSize) ? 0 : ReadI32(Bytes.data() + kListCountOffset);
+}
+
+std::vector<TDirectoryEntry> THeaderBlock::Directory() const {
+  const std::int32_t count = std::clamp(StoredListCount(), 0, kMaxListCount);
+  std::vector<TDirectoryEntry> entries;
+  entries.reserve(std::size_t(count));
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::uint8_t* e = Bytes.data() + kDirectoryOffset + std::size_t(i) * kDirectoryEntrySize;
+    TDirectoryEntry entry;
+    entry.Name = ReadText(e + kEntryName, kTextFieldSize);
+    entry.Id = ReadI32(e + kEntryId);
+    entry.UserId = ReadI32(e + kEntryUserId);
+    entry.Size = ReadI32(e + kEntrySize);
+    entry.Type = ReadI32(e + kEntryType);
+    entry.Offset = ReadI32(e + kEntryOffset);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+bool TGXSerializer::ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std::vector<std::uint8_t>& blob) {
+  blob.clear();
+  if (entry.Offset < 0 || entry.Size < 0) return false;
+  const long long fileLength = FileLength(file);
+  // A blob cannot be longer than the file that holds it: the size is a claim, the file a fact.
+  const long long padded = fileLength < 0 ? entry.Size : std::min<long long>(entry.Size, fileLength);
+  blob.assign(std::size_t(padded), 0);
+  if (fileLength >= 0 && entry.Offset >= fileLength) return true;  // all of it lies past the end
+  if (std::fseek(file, entry.Offset, SEEK_SET) != 0) return true;
+  std::fread(blob.data(), 1, blob.size(), file);
+  return true;
+}
+
+std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFile(const std::string& fileName, std::int32_t id) {
+  FilePtr file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) return nullptr;
+  THeaderBlock header;
+  if (!header.Read(file.get()) || !header.SignatureMatches()) return nullptr;
+  for (const TDirectoryEntry& entry : header.Directory()) {
+    if (entry.Id != id) continue;
+    std::vector<std::uint8_t> blob;
+    if (!TGXSerializer::ReadBlob(file.get(), entry, blob)) return nullptr;
+    auto list = std::make_unique<TGXChunkList>();
+    list->ReadFromBuffer(blob.data(), static_cast<std::int32_t>(blob.size()));
+    return list;
+  }
+  return nullptr;
+}

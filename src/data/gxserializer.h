@@ -1,0 +1,48 @@
+// Reading the data file: its header block, its directory and one list blob by Id.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gxchunklist.h"
+
+struct TDirectoryEntry {
+  std::string Name;
+  std::int32_t Id = 0;
+  std::int32_t UserId = 0;
+  std::int32_t Size = 0;
+  std::int32_t Type = 0;
+  std::int32_t Offset = 0;
+};
+
+// The file's first 65536 bytes; a shorter file reads as if zero-filled.
+class THeaderBlock {
+ public:
+  // Reads the header block of an open file from its start. False when nothing could be read.
+  bool Read(std::FILE* file);
+  // Builds a header block from bytes in memory (zero-filled past their end).
+  void Assign(const std::uint8_t* bytes, std::size_t length);
+
+  bool SignatureMatches() const;
+  // ListCount as stored.
+  std::int32_t StoredListCount() const;
+  // The entries that the block can hold: a negative count gives none, a count above 236 gives 236.
+  std::vector<TDirectoryEntry> Directory() const;
+
+ private:
+  std::vector<std::uint8_t> Bytes;
+};
+
+class TGXSerializer {
+ public:
+  // Loads the first list whose directory Id equals id. Null when the file cannot be opened,
+  // its signature differs, no entry has the id, or the entry's Offset or Size is negative.
+  static std::unique_ptr<TGXChunkList> ReadFromFile(const std::string& fileName, std::int32_t id);
+
+  // Reads the blob of one directory entry: its Size bytes from its Offset, the bytes past the end
+  // of the file read as zeros. The zero padding never makes the blob longer than the file itself.
+  // False for a negative Offset or Size.
+  static bool ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std::vector<std::uint8_t>& blob);
+};

@@ -1,0 +1,39 @@
+// Inflating the zlib streams that packed chunk data is stored in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "memorystream.h"
+
+constexpr std::size_t kInflateStep = 16384;
+// Output cap when the caller does not know the size to expect: a small stream cannot claim more.
+constexpr std::size_t kDefaultInflateCap = std::size_t(256) << 20;
+
+// zlib result codes as the unit reports them.
+enum : int {
+  kInflateOk = 0,
+  kInflateShortWrite = -1,
+  kInflateStreamError = -2,
+  kInflateDataError = -3,
+  kInflateOutOfMemory = -4,
+  kInflateVersionError = -6,
+};
+
+// Inflates the zlib stream in source (read from position 0) into destination at its position.
+// Answers 0 when the whole stream was inflated (destination then rewound to 0), -3 for corrupt,
+// truncated or dictionary-needing data and for output that would pass cap, -4 when out of memory,
+// -1 when the destination took fewer bytes than offered, or the initialisation's own code.
+int InflateStream(TMemoryStream& source, TMemoryStream& destination, std::size_t cap = kDefaultInflateCap);
+
+// Inflates length bytes at data and answers the inflated bytes; length becomes their count.
+// A stream cut short yields the bytes inflated so far; corrupt data yields as many zero bytes as
+// were inflated before the fault; empty input or a failed initialisation yields nothing.
+// Output never passes cap (a caller that knows the size passes it). The result code goes to
+// *result when asked for.
+std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& length,
+                                        std::size_t cap = kDefaultInflateCap, int* result = nullptr);
+
+// The message of a failure result, or an empty text for the others.
+const char* InflateErrorText(int result);

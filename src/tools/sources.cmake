@@ -1,0 +1,1 @@
+# Sources of src/tools, added to pinacora_ui.

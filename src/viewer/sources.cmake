@@ -1,0 +1,1 @@
+# Sources of src/viewer, added to pinacora_ui.

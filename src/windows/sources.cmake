@@ -1,0 +1,1 @@
+# Sources of src/windows, added to pinacora_ui.
