@@ -1,0 +1,43 @@
+// dump: one list described exactly as the chunk list's own Dump describes it.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "args.h"
+#include "commands.h"
+#include "cp1252.h"
+#include "gxserializer.h"
+
+namespace {
+const char kHelp[] =
+    "Usage: pinacora-data dump FILE ID [--raw]\n"
+    "\n"
+    "Prints the Dump text of the list with directory Id ID, then one newline.\n"
+    "Names are shown as UTF-8; --raw prints the text with the Windows-1252 bytes stored.\n"
+    "Exits with 1 when the file holds no such list.\n";
+}  // namespace
+
+int CommandDump(const std::vector<std::string>& words) {
+  const TArgs args = ParseArgs(words, {}, {"--raw"});
+  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  int id = 0;
+  if (!args.Error.empty() || args.Positional.size() != 2 || !ParseInt32(args.Positional[1], id)) {
+    return Refuse("dump", (args.Error.empty() ? "expects FILE and a numeric ID" : args.Error) + "\n\n" + kHelp, 2);
+  }
+  const std::string& path = args.Positional[0];
+  std::FILE* probe = std::fopen(path.c_str(), "rb");
+  if (probe == nullptr) return Refuse("dump", path + ": " + std::strerror(errno));
+  THeaderBlock header;
+  header.Read(probe);
+  std::fclose(probe);
+  if (!header.SignatureMatches()) return Refuse("dump", path + ": not an exhibition data file (wrong signature)");
+
+  const std::unique_ptr<TGXChunkList> list = TGXSerializer::ReadFromFile(path, id);
+  if (!list) return Refuse("dump", path + ": no list with Id " + std::to_string(id));
+  std::string text;
+  list->Dump(text);
+  if (!args.Has("--raw")) text = Cp1252ToUtf8(text);
+  text += '\n';
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}

@@ -1,0 +1,326 @@
+#include "datacheck.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
+
+#include "bytes.h"
+#include "cp1252.h"
+#include "gxchunk.h"
+#include "gxformat.h"
+#include "gxserializer.h"
+#include "inventorscan.h"
+#include "tzlib.h"
+
+using namespace gx;
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// One directory entry and what its blob turned out to hold.
+struct TCheckedList {
+  TDirectoryEntry Entry;
+  std::string Label;
+  bool Parsed = false;
+  std::vector<std::unique_ptr<TGXChunk>> Chunks;
+  std::string LastShapeText;  // the text of the last shape chunk, which is what the program reads
+  bool HasShape = false;
+};
+
+class TDataChecker {
+ public:
+  explicit TDataChecker(std::string path) : Path(std::move(path)) {}
+
+  std::vector<std::string> Run() {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(Path.c_str(), "rb"));
+    if (!file) return {Path + ": cannot open: " + std::strerror(errno)};
+    struct stat st {};
+    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {Path + ": not a regular file"};
+    FileLength = static_cast<long long>(st.st_size);
+    if (FileLength < kHeaderBlockSize) {
+      Problem("the file is " + std::to_string(FileLength) + " bytes, shorter than its " +
+              std::to_string(kHeaderBlockSize) + "-byte header block");
+    }
+    THeaderBlock header;
+    header.Read(file.get());
+    if (!header.SignatureMatches()) {
+      Problem("wrong signature: not an exhibition data file");
+      return Problems;
+    }
+    const std::int32_t count = header.StoredListCount();
+    if (count < 0 || count > kMaxListCount) {
+      Problem("ListCount " + std::to_string(count) + " is outside 0 to " + std::to_string(kMaxListCount));
+    }
+    for (const TDirectoryEntry& entry : header.Directory()) {
+      Lists.emplace_back();
+      TCheckedList& list = Lists.back();
+      list.Entry = entry;
+      list.Label = "list " + std::to_string(Lists.size() - 1) + " (Id " + std::to_string(entry.Id) + ", '" +
+                   Cp1252ToUtf8(entry.Name) + "')";
+      CheckEntry(file.get(), list);
+    }
+    CheckSceneLists();
+    CheckWorks();
+    return Problems;
+  }
+
+ private:
+  void Problem(const std::string& text) { Problems.push_back(text); }
+  void Problem(const TCheckedList& list, const std::string& text) { Problems.push_back(list.Label + ": " + text); }
+
+  const TCheckedList* FirstWithId(std::int32_t id) const {
+    for (const TCheckedList& list : Lists) {
+      if (list.Entry.Id == id) return &list;
+    }
+    return nullptr;
+  }
+
+  void CheckEntry(std::FILE* file, TCheckedList& list) {
+    const TDirectoryEntry& e = list.Entry;
+    if (e.Type != kListScene && e.Type != kListSound && e.Type != kListOpera) {
+      Problem(list, "list type " + std::to_string(e.Type) + " is none the program uses");
+    }
+    if ((e.Type == kListSound || e.Type == kListOpera) && e.Id != e.UserId) {
+      Problem(list, "Id " + std::to_string(e.Id) + " differs from UserId " + std::to_string(e.UserId) +
+                        ", so the windows cannot load it from a listing");
+    }
+    const TCheckedList* first = FirstWithId(e.Id);
+    if (first != &list) Problem(list, "its Id is taken by an earlier " + first->Label + ", so it is never loaded");
+
+    const long long begin = e.Offset, size = e.Size;
+    if (begin < kHeaderBlockSize || size < kListHeaderSize || begin + size > FileLength) {
+      Problem(list, "blob at offset " + std::to_string(begin) + " of " + std::to_string(size) +
+                        " bytes does not lie within the file after the header block (file is " +
+                        std::to_string(FileLength) + " bytes)");
+      return;
+    }
+    std::vector<std::uint8_t> blob;
+    TGXSerializer::ReadBlob(file, e, blob);
+    if (blob.size() != std::size_t(size)) {
+      Problem(list, "cannot read its blob");
+      return;
+    }
+    CheckBlob(list, blob);
+  }
+
+  void CheckBlob(TCheckedList& list, const std::vector<std::uint8_t>& blob) {
+    const std::uint8_t* bytes = blob.data();
+    const std::int32_t id = ReadI32(bytes + kListId), userId = ReadI32(bytes + kListUserId);
+    const int type = bytes[kListType];
+    const std::string name = ReadText(bytes + kListName, kTextFieldSize);
+    if (id != list.Entry.Id || userId != list.Entry.UserId || type != list.Entry.Type || name != list.Entry.Name) {
+      Problem(list, "its list header (Id " + std::to_string(id) + ", UserId " + std::to_string(userId) + ", Type " +
+                        std::to_string(type) + ", '" + Cp1252ToUtf8(name) + "') disagrees with its directory entry");
+    }
+    const std::int32_t chunkCount = ReadI32(bytes + kListChunkCount);
+    if (chunkCount < 0) Problem(list, "ChunkCount " + std::to_string(chunkCount) + " is negative");
+
+    std::size_t position = kListHeaderSize;
+    const std::size_t size = blob.size();
+    for (std::int32_t i = 0; i < chunkCount; ++i) {
+      const std::string where = "record " + std::to_string(i) + " at blob offset " + std::to_string(position);
+      if (size - position < std::size_t(kChunkHeaderSize)) {
+        Problem(list, where + ": the blob ends before record " + std::to_string(i) + " of " +
+                          std::to_string(chunkCount));
+        return;
+      }
+      const std::uint8_t* header = bytes + position;
+      if (!SameTextIgnoringCase(header + kChunkMagic, kMagicFieldSize, kChunkMagicText)) {
+        Problem(list, where + ": no GXCHUNK magic");
+        return;
+      }
+      const std::int32_t chunkType = ReadI32(header + kChunkType);
+      if (!IsParsedChunkType(chunkType)) {
+        Problem(list, where + ": chunk type " + std::to_string(chunkType) + " is unknown to the reader");
+        return;
+      }
+      std::unique_ptr<TGXChunk> chunk = CreateChunk(chunkType);
+      const std::size_t fixedAt = position + kChunkHeaderSize;
+      std::int32_t consumed = chunk->ReadFromBuffer(bytes + fixedAt, size - fixedAt);
+      if (consumed == TGXChunk::kRecordDoesNotFit) {
+        Problem(list, where + ": the record runs past the end of the blob");
+        return;
+      }
+      if (consumed <= 0) {
+        Problem(list, where + ": a chunk of type " + std::to_string(chunkType) + " without data (DataLength " +
+                          std::to_string(chunk->DataLength) + ")");
+        return;
+      }
+      if (chunkType == kChunkVrmlShape) consumed -= kChunkHeaderSize;
+      position = fixedAt + std::size_t(consumed);
+      list.Chunks.push_back(std::move(chunk));
+    }
+    if (position != size) {
+      Problem(list, std::to_string(size - position) + " bytes after its last record; records must fill the blob");
+    }
+    list.Parsed = true;
+    for (std::size_t i = 0; i < list.Chunks.size(); ++i) CheckChunk(list, i);
+    CheckListContent(list);
+  }
+
+  // Inflates a zlib stream; false (with a problem) when it does not inflate completely.
+  bool Inflate(const TCheckedList& list, const std::string& where, const TGXChunk& chunk, std::size_t cap,
+               std::vector<std::uint8_t>& out) {
+    std::int32_t length = chunk.DataLength;
+    int result = 0;
+    out = InflateBuffer(chunk.Data.data(), length, cap, &result);
+    if (result == kInflateOk) return true;
+    if (result == kInflateDataError && out.size() + kInflateStep > cap) {
+      Problem(list, where + ": its zlib stream inflates to more than " + std::to_string(cap - 1) + " bytes");
+    } else {
+      Problem(list, where + ": its zlib stream does not inflate (" + InflateErrorText(result) + ")");
+    }
+    return false;
+  }
+
+  void CheckChunk(TCheckedList& list, std::size_t index) {
+    const TGXChunk& chunk = *list.Chunks[index];
+    const std::string where = "chunk " + std::to_string(index) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+    std::vector<std::uint8_t> out;
+    switch (chunk.GetType()) {
+      case kChunkVrmlShape: {
+        list.HasShape = true;
+        list.LastShapeText.clear();
+        if (!Inflate(list, where, chunk, kDefaultInflateCap, out)) return;
+        list.LastShapeText.assign(out.begin(), out.end());
+        if (!HasSceneHeader(list.LastShapeText)) Problem(list, where + ": the shape text has no Inventor or VRML header");
+        return;
+      }
+      case kChunkImageRawRgba: {
+        const auto& image = static_cast<const TGXChunkImageRawRgba&>(chunk);
+        const int w = image.ImageWidth(), h = image.ImageHeight(), c = image.Components;
+        if (w <= 0 || h <= 0 || c < 1 || c > 4) {
+          Problem(list, where + ": texture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels and " +
+                            std::to_string(c) + " components");
+          return;
+        }
+        if (!chunk.HasData()) {
+          Problem(list, where + ": texture without data");
+          return;
+        }
+        const std::size_t expected = std::size_t(w) * std::size_t(h) * std::size_t(c);
+        if (expected >= std::size_t(std::numeric_limits<std::int32_t>::max())) {
+          Problem(list, where + ": texture of " + std::to_string(expected) + " bytes is too large to load");
+          return;
+        }
+        if (!Inflate(list, where, chunk, expected + 1, out)) return;
+        if (out.size() != expected) {
+          Problem(list, where + ": texture inflates to " + std::to_string(out.size()) + " bytes, " +
+                            std::to_string(w) + " x " + std::to_string(h) + " x " + std::to_string(c) + " is " +
+                            std::to_string(expected));
+        }
+        return;
+      }
+      case kChunkWav:
+        if (Inflate(list, where, chunk, kDefaultInflateCap, out) && out.size() % 2 != 0) {
+          Problem(list, where + ": an odd number of sample bytes for 16-bit samples");
+        }
+        return;
+      default:
+        return;
+    }
+  }
+
+  void CheckListContent(const TCheckedList& list) {
+    const std::int32_t type = list.Entry.Type;
+    if (type == kListSound) {
+      if (list.Chunks.empty() || list.Chunks.front()->GetType() != kChunkWav) {
+        Problem(list, "a sound list must start with a wave chunk");
+      }
+    } else if (type == kListOpera) {
+      std::set<std::int32_t> notes, movies;
+      for (std::size_t i = 0; i < list.Chunks.size(); ++i) {
+        const TGXChunk& chunk = *list.Chunks[i];
+        if (chunk.GetType() != kChunkRtf && chunk.GetType() != kChunkWmv) continue;
+        const std::string where = "chunk " + std::to_string(i) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+        if (chunk.Id != list.Entry.Id) {
+          Problem(list, where + ": carries Id " + std::to_string(chunk.Id) + ", not its list's Id, so it cannot be opened");
+        }
+        std::set<std::int32_t>& seen = chunk.GetType() == kChunkRtf ? notes : movies;
+        if (!seen.insert(chunk.UserId).second) {
+          Problem(list, where + ": another " + (chunk.GetType() == kChunkRtf ? "note" : "movie") +
+                            " of this list has UserId " + std::to_string(chunk.UserId) + ", so one of them cannot be opened");
+        }
+      }
+    } else if (type == kListScene) {
+      std::size_t shapes = 0;
+      for (const auto& chunk : list.Chunks) shapes += chunk->GetType() == kChunkVrmlShape ? 1 : 0;
+      if (shapes == 0) Problem(list, "a scene list without a shape chunk builds nothing");
+      if (shapes > 1) Problem(list, std::to_string(shapes) + " shape chunks, but only the last one is read");
+      if (!list.HasShape) return;
+      std::set<std::string> textureNodes;
+      for (const TNamedNode& node : FindNamedNodes(list.LastShapeText)) {
+        if (node.Type == "Texture2") textureNodes.insert(node.Name);
+      }
+      for (std::size_t i = 0; i < list.Chunks.size(); ++i) {
+        const TGXChunk& chunk = *list.Chunks[i];
+        if (chunk.GetType() == kChunkImageRawRgba && textureNodes.count(chunk.Name) == 0) {
+          Problem(list, "chunk " + std::to_string(i) + ": texture '" + Cp1252ToUtf8(chunk.Name) +
+                            "' fills no Texture2 node of the shape");
+        }
+      }
+    }
+  }
+
+  void CheckSceneLists() {
+    for (const std::int32_t id : {kModelListId, kWorksListId}) {
+      const TCheckedList* list = FirstWithId(id);
+      if (list == nullptr) {
+        Problem("scene list " + std::to_string(id) + " is missing");
+      } else if (list->Entry.Type != kListScene) {
+        Problem(list->Label + ": the viewer loads it as a scene list, but its type is " + std::to_string(list->Entry.Type));
+      }
+    }
+  }
+
+  // Every opera has its face set KD_<Id> in the works' scene, and every such face set an opera.
+  void CheckWorks() {
+    const TCheckedList* works = FirstWithId(kWorksListId);
+    if (works == nullptr || !works->HasShape || works->LastShapeText.empty()) return;
+    std::map<int, int> faceSets;  // Id -> count
+    for (const TNamedNode& node : FindNamedNodes(works->LastShapeText)) {
+      if (node.Name.compare(0, 3, "KD_") != 0) continue;
+      int id = 0;
+      if (!ParseWorkName(node.Name, id)) {
+        Problem(works->Label + ": node '" + node.Name + "' is not named KD_<Id>, so no work can be found by it");
+        continue;
+      }
+      if (node.Type != "IndexedFaceSet") {
+        Problem(works->Label + ": '" + node.Name + "' is a " + node.Type + ", not an IndexedFaceSet");
+        continue;
+      }
+      if (++faceSets[id] == 2) Problem(works->Label + ": face set '" + node.Name + "' is defined more than once");
+    }
+    std::set<int> operas;
+    for (const TCheckedList& list : Lists) {
+      if (list.Entry.Type != kListOpera) continue;
+      operas.insert(list.Entry.UserId);
+      if (faceSets.count(list.Entry.UserId) == 0) {
+        Problem(list.Label + ": the opera has no face set KD_" + std::to_string(list.Entry.UserId) + " in scene list " +
+                std::to_string(kWorksListId));
+      }
+    }
+    for (const auto& [id, count] : faceSets) {
+      if (operas.count(id) == 0) {
+        Problem(works->Label + ": face set KD_" + std::to_string(id) + " has no opera list " + std::to_string(id));
+      }
+    }
+  }
+
+  std::string Path;
+  long long FileLength = 0;
+  std::vector<TCheckedList> Lists;
+  std::vector<std::string> Problems;
+};
+
+}  // namespace
+
+std::vector<std::string> CheckDataFile(const std::string& path) { return TDataChecker(path).Run(); }

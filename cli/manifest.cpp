@@ -1,0 +1,158 @@
+#include "manifest.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSet>
+#include <cmath>
+#include <limits>
+#include <set>
+
+#include "fileio.h"
+#include "gxformat.h"
+
+namespace {
+
+class TManifestReader {
+ public:
+  explicit TManifestReader(std::string path) : Path(std::move(path)) {}
+
+  bool Fail(const std::string& where, const std::string& reason) {
+    Error = Path + ": " + where + ": " + reason;
+    return false;
+  }
+
+  bool OnlyKeys(const QJsonObject& object, const QSet<QString>& allowed, const std::string& where) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+      if (!allowed.contains(it.key())) return Fail(where, "unknown key \"" + it.key().toStdString() + "\"");
+    }
+    return true;
+  }
+
+  bool Integer(const QJsonObject& object, const char* key, int& value, const std::string& where) {
+    const QJsonValue v = object.value(key);
+    const double d = v.toDouble();
+    if (!v.isDouble() || std::floor(d) != d || d < std::numeric_limits<int>::min() ||
+        d > std::numeric_limits<int>::max()) {
+      return Fail(where, std::string("\"") + key + "\" must be a whole 32-bit number");
+    }
+    value = static_cast<int>(d);
+    return true;
+  }
+
+  bool Text(const QJsonObject& object, const char* key, std::string& value, bool required, const std::string& where) {
+    const QJsonValue v = object.value(key);
+    if (v.isUndefined() && !required) return true;
+    if (!v.isString() || v.toString().isEmpty()) {
+      return Fail(where, std::string("\"") + key + "\" must be a non-empty text");
+    }
+    value = v.toString().toStdString();
+    return true;
+  }
+
+  bool Item(const QJsonValue& value, TManifestItem& item, bool texture, const std::string& where) {
+    if (!value.isObject()) return Fail(where, "must be an object");
+    const QJsonObject object = value.toObject();
+    if (texture) {
+      if (!OnlyKeys(object, {"node", "file"}, where)) return false;
+      return Text(object, "node", item.Node, true, where) && Text(object, "file", item.File, true, where);
+    }
+    if (!OnlyKeys(object, {"name", "file", "userId"}, where)) return false;
+    if (!Text(object, "file", item.File, true, where) || !Text(object, "name", item.Name, false, where)) return false;
+    if (object.contains("userId")) {
+      item.HasUserId = true;
+      if (!Integer(object, "userId", item.UserId, where)) return false;
+    }
+    return true;
+  }
+
+  bool Items(const QJsonObject& object, const char* key, std::vector<TManifestItem>& items, bool texture,
+             const std::string& where) {
+    const QJsonValue v = object.value(key);
+    if (v.isUndefined()) return true;
+    if (!v.isArray()) return Fail(where, std::string("\"") + key + "\" must be an array");
+    const QJsonArray array = v.toArray();
+    for (int i = 0; i < array.size(); ++i) {
+      TManifestItem item;
+      if (!Item(array.at(i), item, texture, where + ", " + key + " " + std::to_string(i + 1))) return false;
+      items.push_back(std::move(item));
+    }
+    return true;
+  }
+
+  bool List(const QJsonValue& value, TManifestList& list, const std::string& where) {
+    if (!value.isObject()) return Fail(where, "must be an object");
+    const QJsonObject object = value.toObject();
+    const QString kind = object.value("kind").toString();
+    if (!Integer(object, "id", list.Id, where) || !Text(object, "name", list.Name, true, where)) return false;
+    const std::string at = where + " (id " + std::to_string(list.Id) + ")";
+    if (kind == "scene") {
+      list.ListKind = TManifestList::Kind::Scene;
+      return OnlyKeys(object, {"kind", "id", "name", "shape", "textures"}, at) &&
+             Text(object, "shape", list.Shape, true, at) && Items(object, "textures", list.Textures, true, at);
+    }
+    if (kind == "sound") {
+      list.ListKind = TManifestList::Kind::Sound;
+      if (!OnlyKeys(object, {"kind", "id", "name", "file", "userId"}, at)) return false;
+      QJsonObject sound;
+      sound.insert("file", object.value("file"));
+      if (object.contains("userId")) sound.insert("userId", object.value("userId"));
+      return Item(sound, list.Sound, false, at);
+    }
+    if (kind == "opera") {
+      list.ListKind = TManifestList::Kind::Opera;
+      return OnlyKeys(object, {"kind", "id", "name", "notes", "movies"}, at) &&
+             Items(object, "notes", list.Notes, false, at) && Items(object, "movies", list.Movies, false, at);
+    }
+    return Fail(at, "\"kind\" must be \"scene\", \"sound\" or \"opera\"");
+  }
+
+  bool Read(TManifest& manifest) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(Path, bytes, Error, std::uint64_t(64) << 20)) return false;
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())), &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+      Error = Path + ": not valid JSON at byte " + std::to_string(parseError.offset) + ": " +
+              parseError.errorString().toStdString();
+      return false;
+    }
+    if (!document.isObject()) return Fail("top level", "must be an object with a \"lists\" array");
+    const QJsonObject top = document.object();
+    if (!OnlyKeys(top, {"lists"}, "top level")) return false;
+    if (!top.value("lists").isArray()) return Fail("top level", "must be an object with a \"lists\" array");
+    const QJsonArray lists = top.value("lists").toArray();
+    if (lists.size() > gx::kMaxListCount) {
+      return Fail("lists", std::to_string(lists.size()) + " lists, but the directory holds at most " +
+                               std::to_string(gx::kMaxListCount));
+    }
+    std::set<int> ids;
+    for (int i = 0; i < lists.size(); ++i) {
+      TManifestList list;
+      if (!List(lists.at(i), list, "list " + std::to_string(i + 1))) return false;
+      if (!ids.insert(list.Id).second) {
+        return Fail("list " + std::to_string(i + 1), "id " + std::to_string(list.Id) + " is used twice");
+      }
+      manifest.Lists.push_back(std::move(list));
+    }
+    manifest.Path = Path;
+    manifest.Folder = QFileInfo(QString::fromStdString(Path)).absolutePath().toStdString();
+    return true;
+  }
+
+  std::string Path;
+  std::string Error;
+};
+
+}  // namespace
+
+bool ReadManifest(const std::string& path, TManifest& manifest, std::string& error) {
+  TManifestReader reader(path);
+  manifest = TManifest();
+  if (reader.Read(manifest)) return true;
+  error = reader.Error;
+  return false;
+}
