@@ -1,1 +1,46 @@
 # Sources of src/windows, added to pinacora_ui.
+
+# --- Movie window and about box ---------------------------------------------------------------
+target_sources(pinacora_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.h
+  ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.h
+  ${CMAKE_CURRENT_LIST_DIR}/aboutmusic.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/aboutmusic.h)
+
+# The about box's credits image and music are made at build time by two small generators of ours
+# and compiled into the program as the Qt resource "about".
+add_executable(pinacora_makecredits ${PROJECT_SOURCE_DIR}/resources/makecredits.cpp)
+target_link_libraries(pinacora_makecredits PRIVATE Qt5::Gui)
+add_executable(pinacora_makemusic ${PROJECT_SOURCE_DIR}/resources/makemusic.cpp)
+target_link_libraries(pinacora_makemusic PRIVATE PkgConfig::SNDFILE)
+
+set(ABOUT_CREDITS_PNG ${CMAKE_CURRENT_BINARY_DIR}/about/credits.png)
+set(ABOUT_MUSIC_WAV ${CMAKE_CURRENT_BINARY_DIR}/about/music.wav)
+add_custom_command(OUTPUT ${ABOUT_CREDITS_PNG}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/about
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+          $<TARGET_FILE:pinacora_makecredits> ${ABOUT_CREDITS_PNG}
+  DEPENDS pinacora_makecredits
+  COMMENT "Drawing the about box's credits")
+add_custom_command(OUTPUT ${ABOUT_MUSIC_WAV}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/about
+  COMMAND $<TARGET_FILE:pinacora_makemusic> ${ABOUT_MUSIC_WAV}
+  DEPENDS pinacora_makemusic
+  COMMENT "Writing the about box's music")
+
+# The .qrc names files of the build tree, so rcc runs as an explicit step that waits for them
+# (AUTORCC would read the list before the files exist).
+configure_file(${PROJECT_SOURCE_DIR}/resources/about.qrc.in ${CMAKE_CURRENT_BINARY_DIR}/about/about.qrc @ONLY)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/about/about.qrc PROPERTIES SKIP_AUTORCC ON)
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp
+  COMMAND Qt5::rcc --name about --output ${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp
+          ${CMAKE_CURRENT_BINARY_DIR}/about/about.qrc
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/about/about.qrc ${ABOUT_CREDITS_PNG} ${ABOUT_MUSIC_WAV}
+  COMMENT "Compiling the about box's resources")
+target_sources(pinacora_ui PRIVATE
+  ${CMAKE_CURRENT_BINARY_DIR}/about/about.qrc
+  ${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp PROPERTIES
+  SKIP_AUTOMOC ON SKIP_AUTOUIC ON)

@@ -2,7 +2,15 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <string>
+
+class QMediaPlayer;
+class QHideEvent;
+
+namespace Ui {
+class FormMediaPlayer;
+}
 
 class TFormMediaPlayer : public QWidget {
   Q_OBJECT
@@ -15,4 +23,24 @@ class TFormMediaPlayer : public QWidget {
   void PlayMovie(const std::string& path);
   // Closes whatever is open, so the file can be overwritten.
   void CloseMovie();
+
+  // The player behind the window, for those who need to look at its state.
+  QMediaPlayer* Player() const { return MediaPlayer; }
+
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void createPlayer();
+  void createControls();
+  void connectSeekSlider();
+
+  void FormHide();
+  void FormDestroy();
+  void SliderSeekMoved(int position);
+  void PlayerPositionChanged(qint64 position);
+  void PlayerDurationChanged(qint64 duration);
+
+  std::unique_ptr<Ui::FormMediaPlayer> ui;
+  QMediaPlayer* MediaPlayer = nullptr;
 };

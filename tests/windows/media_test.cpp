@@ -1,0 +1,192 @@
+// The movie window on real WMV movies played by QtMultimedia (GStreamer) under Xvfb.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QVideoWidget>
+#include <functional>
+
+#include "tformmediaplayer.h"
+
+namespace {
+
+const QString kMovieA = QStringLiteral(MEDIA_TEST_MOVIE_A);
+const QString kMovieB = QStringLiteral(MEDIA_TEST_MOVIE_B);
+
+// Runs the event loop until done() holds or the deadline passes.
+bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// True while this process has the file open (the player's file source holds a descriptor).
+bool FileIsOpen(const QString& path) {
+  const QString target = QFileInfo(path).canonicalFilePath();
+  const QDir fds(QStringLiteral("/proc/self/fd"));
+  for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+    if (fd.symLinkTarget() == target) return true;
+  return false;
+}
+
+bool ReplaceFile(const QString& from, const QString& to) {
+  QFile source(from);
+  QFile target(to);
+  if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return false;
+  const QByteArray bytes = source.readAll();
+  return target.write(bytes) == bytes.size();
+}
+
+class MediaPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!QFile::exists(kMovieA) || !QFile::exists(kMovieB))
+      GTEST_SKIP() << "the test movies were not made (is ffmpeg installed?)";
+    ASSERT_TRUE(Folder.isValid());
+    // The program plays a temporary copy that it overwrites for every movie.
+    TempMovie = Folder.filePath(QStringLiteral("kdtemp.wmv"));
+    ASSERT_TRUE(ReplaceFile(kMovieA, TempMovie));
+    Window = std::make_unique<TFormMediaPlayer>();
+  }
+  void TearDown() override { Window.reset(); }
+
+  QMediaPlayer* Player() const { return Window->Player(); }
+
+  // Starts the movie and waits until its position moves. Skips the test, saying why, when the
+  // multimedia backend cannot play WMV here.
+  bool StartAndWaitForProgress(const QString& path) {
+    Window->ShowTool(true);
+    Window->PlayMovie(QFile::encodeName(path).toStdString());
+    const bool advanced = PumpUntil(
+        [&] { return Player()->position() > 300 || Player()->error() != QMediaPlayer::NoError; },
+        15000);
+    if (Player()->error() != QMediaPlayer::NoError) {
+      Unplayable = QStringLiteral("the multimedia backend cannot play WMV here: ") +
+                   Player()->errorString();
+      return false;
+    }
+    if (!advanced) {
+      Unplayable = QStringLiteral("playback did not advance within 15 s (status %1)")
+                       .arg(static_cast<int>(Player()->mediaStatus()));
+      return false;
+    }
+    return true;
+  }
+
+  QTemporaryDir Folder;
+  QString TempMovie;
+  QString Unplayable;
+  std::unique_ptr<TFormMediaPlayer> Window;
+};
+
+#define START_OR_SKIP(path)                                                   \
+  do {                                                                        \
+    if (!StartAndWaitForProgress(path)) GTEST_SKIP() << Unplayable.toStdString(); \
+  } while (false)
+
+TEST(MediaPlayerWindow, IsAFixedToolWindowWithAnIdlePlayerAtHalfVolume) {
+  TFormMediaPlayer window;
+  EXPECT_EQ(window.windowTitle(), QStringLiteral(" Pinacora :  Media Player"));
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::Tool));
+  EXPECT_EQ(window.size(), QSize(320, 300));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.Player()->volume(), 50);
+  EXPECT_FALSE(window.Player()->isMuted());
+  EXPECT_TRUE(window.Player()->media().isNull());
+
+  auto* video = window.findChild<QVideoWidget*>();
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->aspectRatioMode(), Qt::KeepAspectRatio);
+  EXPECT_TRUE(window.rect().contains(video->geometry()));
+
+  // A movie that was not found comes as an empty path: nothing is opened.
+  window.PlayMovie("");
+  EXPECT_TRUE(window.Player()->media().isNull());
+  EXPECT_EQ(window.Player()->state(), QMediaPlayer::StoppedState);
+}
+
+TEST_F(MediaPlayerTest, PlaysAtOnceAndItsPositionAdvances) {
+  START_OR_SKIP(TempMovie);
+  EXPECT_EQ(Player()->state(), QMediaPlayer::PlayingState);
+  EXPECT_EQ(Player()->media().request().url(), QUrl::fromLocalFile(TempMovie));
+  EXPECT_TRUE(PumpUntil([&] { return Player()->duration() > 0; }, 5000));
+  EXPECT_NEAR(Player()->duration(), 3000, 300);
+}
+
+TEST_F(MediaPlayerTest, HidingStopsAndReleasesTheFileAndShowingAgainStaysIdle) {
+  START_OR_SKIP(TempMovie);
+  ASSERT_TRUE(FileIsOpen(TempMovie));
+
+  Window->ShowTool(false);
+  EXPECT_FALSE(Window->isVisible());
+  EXPECT_EQ(Player()->state(), QMediaPlayer::StoppedState);
+  EXPECT_TRUE(Player()->media().isNull());
+  EXPECT_TRUE(PumpUntil([&] { return !FileIsOpen(TempMovie); }, 5000))
+      << "the player still holds the movie file";
+
+  // The next movie can be written over the file.
+  ASSERT_TRUE(ReplaceFile(kMovieB, TempMovie));
+  EXPECT_EQ(QFileInfo(TempMovie).size(), QFileInfo(kMovieB).size());
+
+  Window->ShowTool(true);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(Player()->media().isNull());
+  EXPECT_EQ(Player()->state(), QMediaPlayer::StoppedState);
+}
+
+TEST_F(MediaPlayerTest, ASecondMovieReplacesTheFirstInTheSameWindow) {
+  START_OR_SKIP(TempMovie);
+  // The browser's order: close, overwrite the temporary file, show, play.
+  Window->CloseMovie();
+  EXPECT_TRUE(Player()->media().isNull());
+  ASSERT_TRUE(PumpUntil([&] { return !FileIsOpen(TempMovie); }, 5000));
+  ASSERT_TRUE(ReplaceFile(kMovieB, TempMovie));
+  START_OR_SKIP(TempMovie);
+  EXPECT_TRUE(PumpUntil([&] { return Player()->duration() > 0; }, 5000));
+  EXPECT_NEAR(Player()->duration(), 2000, 300);
+
+  // Another file straight over a playing one replaces it too.
+  Window->PlayMovie(QFile::encodeName(kMovieA).toStdString());
+  EXPECT_EQ(Player()->media().request().url(), QUrl::fromLocalFile(kMovieA));
+  EXPECT_TRUE(PumpUntil([&] { return Player()->position() > 300; }, 15000));
+  EXPECT_TRUE(PumpUntil([&] { return !FileIsOpen(TempMovie); }, 5000));
+}
+
+TEST_F(MediaPlayerTest, AFileThatIsNoMovieFailsSilently) {
+  QFile garbage(TempMovie);
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  garbage.write(QByteArray(4096, '\x5a'));
+  garbage.close();
+
+  Window->ShowTool(true);
+  Window->PlayMovie(QFile::encodeName(TempMovie).toStdString());
+  PumpUntil([&] { return Player()->mediaStatus() == QMediaPlayer::InvalidMedia; }, 5000);
+  EXPECT_NE(Player()->state(), QMediaPlayer::PlayingState);
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    EXPECT_FALSE(widget->isVisible() && qobject_cast<QMessageBox*>(widget) != nullptr);
+  EXPECT_TRUE(Window->isVisible());
+
+  // The window takes the next movie as usual.
+  Window->CloseMovie();
+  ASSERT_TRUE(ReplaceFile(kMovieA, TempMovie));
+  START_OR_SKIP(TempMovie);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
