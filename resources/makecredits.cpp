@@ -14,7 +14,7 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 927;
 constexpr int kWindow = 240;
 
-enum class Style { Title, Subtitle, Heading, Name, Note, Space };
+enum class Style { Title, Subtitle, Heading, Name, Note };
 
 struct Line {
   Style style;
@@ -23,9 +23,6 @@ struct Line {
 
 // Read top to bottom as the credits scroll; the first and the last 240 rows stand on their own.
 const Line kCredits[] = {
-    {Style::Heading, "The team"},
-    {Style::Name, "Pinacora developers"},
-    {Style::Space, ""},
     {Style::Heading, "Built with"},
     {Style::Name, "Qt 5.15"},
     {Style::Note, "The Qt Company  -  LGPL 3"},
@@ -47,10 +44,6 @@ const Line kCredits[] = {
     {Style::Note, "Erik de Castro Lopo and others  -  BSD 2-clause"},
     {Style::Name, "DejaVu fonts"},
     {Style::Note, "the DejaVu fonts team  -  Bitstream Vera licence"},
-    {Style::Space, ""},
-    {Style::Heading, "Music"},
-    {Style::Name, "\"Sala grande\""},
-    {Style::Note, "synthesised by our own generator"},
 };
 
 QFont FontFor(Style style) {
@@ -72,7 +65,6 @@ QFont FontFor(Style style) {
       font.setPixelSize(15);
       break;
     case Style::Note:
-    case Style::Space:
       font.setPixelSize(11);
       break;
   }
@@ -95,11 +87,11 @@ QColor ColourFor(Style style) {
 int HeightOf(Style style) {
   switch (style) {
     case Style::Heading:
-      return 34;
+      return 30;
     case Style::Name:
-      return 21;
+      return 19;
     case Style::Note:
-      return 22;
+      return 17;
     default:
       return 20;
   }
@@ -138,9 +130,10 @@ int main(int argc, char** argv) {
 
   // The opening frame, shown still for two seconds.
   DrawFrame(painter, 0);
-  DrawCentred(painter, 60, 60, Style::Title, QStringLiteral("Pinacora"));
-  DrawCentred(painter, 122, 24, Style::Subtitle, QStringLiteral("a museum exhibition in 3D"));
-  DrawCentred(painter, 170, 20, Style::Note, QStringLiteral("version 1.0"));
+  DrawCentred(painter, 44, 60, Style::Title, QStringLiteral("Pinacora"));
+  DrawCentred(painter, 104, 24, Style::Subtitle, QStringLiteral("a museum exhibition in 3D"));
+  DrawCentred(painter, 146, 20, Style::Name, QStringLiteral("by the Pinacora developers"));
+  DrawCentred(painter, 176, 20, Style::Note, QStringLiteral("version 1.0"));
 
   // The scrolling part, centred between the opening and the closing frame.
   int total = 0;
@@ -154,10 +147,11 @@ int main(int argc, char** argv) {
   // The closing frame, where the credits come to rest.
   const int last = kHeight - kWindow;
   DrawFrame(painter, last);
-  DrawCentred(painter, last + 70, 50, Style::Title, QStringLiteral("Grazie!"));
-  DrawCentred(painter, last + 130, 24, Style::Subtitle,
-              QStringLiteral("Thank you for visiting"));
-  DrawCentred(painter, last + 170, 20, Style::Note,
+  DrawCentred(painter, last + 36, 56, Style::Title, QStringLiteral("Grazie!"));
+  DrawCentred(painter, last + 92, 24, Style::Subtitle, QStringLiteral("Thank you for visiting"));
+  DrawCentred(painter, last + 130, 20, Style::Note,
+              QStringLiteral("Music: \"Sala grande\", made by our own generator"));
+  DrawCentred(painter, last + 176, 20, Style::Note,
               QStringLiteral("(c) 2026 Pinacora developers"));
   painter.end();
 
