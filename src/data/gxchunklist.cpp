@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "bytes.h"
 #include "gxformat.h"
@@ -99,8 +100,14 @@ void TGXChunkList::Dump(std::string& text) const {
 }
 
 std::vector<std::uint8_t> TGXChunkList::WriteToBlob() const {
+  // Sizes first: a record with a negative DataLength cannot be written, and a blob must stay
+  // addressable by the directory's 32-bit Size, so neither may drive the allocation.
   std::size_t total = kListHeaderSize;
-  for (const auto& chunk : Chunks) total += std::size_t(std::uint32_t(chunk->GetSize()));
+  for (const auto& chunk : Chunks) {
+    if (chunk->DataLength < 0) return {};
+    total += std::size_t(kChunkHeaderSize) + std::size_t(chunk->GetFixedSize()) + std::size_t(chunk->DataLength);
+    if (total > std::size_t(std::numeric_limits<std::int32_t>::max())) return {};
+  }
   std::vector<std::uint8_t> blob(total, 0);
   WriteText(blob.data() + kListMagic, kMagicFieldSize, Magic);
   WriteText(blob.data() + kListName, kTextFieldSize, Name);

@@ -2,22 +2,48 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <zlib.h>
 
 namespace {
 
+// The most a deflate stream can expand: 1032 output bytes per input byte, plus one step.
+constexpr std::size_t kMaxExpansion = 1032;
+
+// Output through a local step buffer, handed to a stream that may take fewer bytes than offered.
+struct StreamSink {
+  TMemoryStream& destination;
+  std::uint8_t buffer[kInflateStep];
+  std::uint8_t* Space() { return buffer; }
+  bool Commit(std::size_t n) { return destination.Write(buffer, n) == n; }
+};
+
+// Output straight into a growing vector: each step is inflated in place, then trimmed to what arrived.
+struct VectorSink {
+  std::vector<std::uint8_t>& output;
+  std::size_t used = 0;
+  std::uint8_t* Space() {
+    if (output.size() < used + kInflateStep) output.resize(used + kInflateStep);
+    return output.data() + used;
+  }
+  bool Commit(std::size_t n) {
+    used += n;
+    return true;
+  }
+};
+
 // The inflate loop shared by both entry points. Input is taken kInflateStep bytes at a time from
-// `input`, output is produced kInflateStep bytes at a time and handed to `emit`, which answers
-// how many bytes it accepted. `ended` tells whether the loop ran to its normal end.
-template <typename Emit>
-int InflateLoop(const std::uint8_t* input, std::size_t inputLength, std::size_t cap, Emit emit, bool& ended) {
+// `input`, output is produced kInflateStep bytes at a time into the sink's space, and committed.
+// `ended` tells whether the loop ran to its normal end.
+template <typename Sink>
+int InflateLoop(const std::uint8_t* input, std::size_t inputLength, std::size_t cap, Sink& sink, bool& ended) {
   ended = false;
   z_stream stream;
   std::memset(&stream, 0, sizeof stream);
   const int init = inflateInit(&stream);
   if (init != Z_OK) return init;
 
-  std::uint8_t out[kInflateStep];
   std::size_t consumed = 0;
   std::size_t produced = 0;
   int last = Z_OK;
@@ -28,7 +54,7 @@ int InflateLoop(const std::uint8_t* input, std::size_t inputLength, std::size_t 
     stream.avail_in = static_cast<uInt>(step);
     consumed += step;
     do {
-      stream.next_out = out;
+      stream.next_out = sink.Space();
       stream.avail_out = kInflateStep;
       last = inflate(&stream, Z_NO_FLUSH);
       if (last == Z_MEM_ERROR || last == Z_DATA_ERROR) {
@@ -44,7 +70,7 @@ int InflateLoop(const std::uint8_t* input, std::size_t inputLength, std::size_t 
         inflateEnd(&stream);
         return Z_DATA_ERROR;
       }
-      if (emit(out, have) != have) {
+      if (!sink.Commit(have)) {
         inflateEnd(&stream);
         return Z_ERRNO;
       }
@@ -62,9 +88,8 @@ int InflateLoop(const std::uint8_t* input, std::size_t inputLength, std::size_t 
 int InflateStream(TMemoryStream& source, TMemoryStream& destination, std::size_t cap) {
   source.SetPosition(0);
   bool ended = false;
-  const int result = InflateLoop(
-      source.Data(), source.GetSize(), cap,
-      [&](const std::uint8_t* bytes, std::size_t n) { return destination.Write(bytes, n); }, ended);
+  auto sink = std::make_unique<StreamSink>(StreamSink{destination, {}});
+  const int result = InflateLoop(source.Data(), source.GetSize(), cap, *sink, ended);
   source.SetPosition(source.GetSize());
   if (ended) destination.SetPosition(0);
   return result;
@@ -74,15 +99,15 @@ std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& 
                                         int* result) {
   std::vector<std::uint8_t> output;
   const std::size_t inputLength = (data == nullptr || length <= 0) ? 0 : std::size_t(length);
-  if (cap < kDefaultInflateCap) output.reserve(cap);  // the caller knows what to expect
+  // The answered length is 32-bit, so no cap may let the output pass what it can count.
+  cap = std::min<std::size_t>(cap, std::numeric_limits<std::int32_t>::max());
+  // A caller that knows the size passes it as the cap; reserve it, but never more than the input
+  // could possibly inflate to, so a tiny stream that claims a huge image costs nothing.
+  if (cap < kDefaultInflateCap) output.reserve(std::min(cap, inputLength * kMaxExpansion) + kInflateStep);
+  VectorSink sink{output};
   bool ended = false;
-  const int code = InflateLoop(
-      data, inputLength, cap,
-      [&](const std::uint8_t* bytes, std::size_t n) {
-        output.insert(output.end(), bytes, bytes + n);
-        return n;
-      },
-      ended);
+  const int code = InflateLoop(data, inputLength, cap, sink, ended);
+  output.resize(sink.used);
   // Output read from where a failed inflate left it holds nothing but the zeros it was given.
   if (!ended) std::fill(output.begin(), output.end(), 0);
   length = static_cast<std::int32_t>(output.size());

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang in build-fuzz, writes the seed corpora and runs each target
+# in turn for the given number of seconds (default 300). Logs go to build-fuzz/fuzz-logs/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-300}
+build=$root/build-fuzz
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DPINACORA_FUZZ=ON -DPINACORA_BUILD_GUI=OFF >/dev/null
+cmake --build "$build" -j2 --target fuzz_chunklist fuzz_datafile fuzz_inflate fuzz_seeds
+"$build/fuzz/fuzz_seeds" "$build/fuzz-seeds"
+mkdir -p "$build/fuzz-logs" "$build/fuzz-artifacts"
+for target in chunklist datafile inflate; do
+  corpus=$build/fuzz-corpus/$target
+  mkdir -p "$corpus"
+  maxlen=65536
+  [ "$target" = datafile ] && maxlen=131072
+  "$build/fuzz/fuzz_$target" "$corpus" "$build/fuzz-seeds/$target" -max_total_time="$seconds" \
+    -max_len=$maxlen -rss_limit_mb=2048 -artifact_prefix="$build/fuzz-artifacts/$target-" \
+    >"$build/fuzz-logs/$target.log" 2>&1 || echo "fuzz_$target stopped with status $?"
+  tail -n 12 "$build/fuzz-logs/$target.log"
+done
