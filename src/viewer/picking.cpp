@@ -1,0 +1,86 @@
+// A left click in the view: ray-pick under the selection node, recognise a work by its name,
+// fly to the hit point and tell the other windows.
+#include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/lists/SoPickedPointList.h>
+#include <Inventor/nodes/SoIndexedFaceSet.h>
+#include <Inventor/nodes/SoSelection.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "globals.h"
+#include "pseudorandom.h"
+#include "tformdebug.h"
+#include "tformmain.h"
+#include "tformutils.h"
+#include "tformviewer.h"
+
+namespace {
+
+constexpr float kPickRadius = 2.0f;
+
+bool HasWorkPrefix(const char* name) {
+  return name[0] != 0 && (name[0] == 'K' || name[0] == 'k') && name[1] != 0 && (name[1] == 'D' || name[1] == 'd') &&
+         name[2] == '_';
+}
+
+// Decimal text to a 32-bit integer; anything else is the conversion error the application shows.
+std::int32_t ToInteger(const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(begin, &end, 10);
+  const bool digitsOnly = end != begin && *end == 0 && text.find_first_of(" \t\n\r\f\v") == std::string::npos;
+  if (!digitsOnly || errno == ERANGE || value < INT_MIN || value > INT_MAX) {
+    throw std::invalid_argument("'" + text + "' is not a valid integer value");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void TFormViewer::PickAt(std::uint16_t x, std::uint16_t y) {
+  ProgramRandom().Seed(GetTickCount());
+  const SbViewportRegion viewport = GetViewportRegion();
+  const auto height = static_cast<std::uint16_t>(viewport.getWindowSize()[1]);
+  SoRayPickAction pick(viewport);
+  pick.setPoint(SbVec2s(static_cast<short>(x), static_cast<short>(static_cast<std::uint16_t>(height - y))));
+  pick.setRadius(kPickRadius);
+  pick.setPickAll(TRUE);
+  pick.enableCulling(TRUE);
+  if (SceneCamera == nullptr) return;
+  pick.apply(SelectionNode);
+
+  const SoPickedPointList& points = pick.getPickedPointList();
+  if ((ExaminerViewer != nullptr && ExaminerViewer->isViewing()) || points.getLength() == 0) return;
+  // With more than one hit the second nearest is taken.
+  const SoPickedPoint* hit = points[points.getLength() > 1 ? 1 : 0];
+  const SbVec3f point = hit->getPoint();
+  const SbVec3f normal = hit->getNormal();
+
+  if (FormDebug != nullptr && FormDebug->isVisible()) {
+    FormDebug->AppendLine(QString::asprintf("Mouse XY: %d,%d  World XYZ: %6.3f, %6.3f, %6.3f", int(x), int(y),
+                                            double(point[0]), double(point[1]), double(point[2])));
+  }
+
+  SoPath* path = hit->getPath();
+  SoNode* tail = path != nullptr ? path->getTail() : nullptr;
+  if (tail == nullptr || !tail->isOfType(SoIndexedFaceSet::getClassTypeId())) return;
+  const std::string name = tail->getName().getString();
+  if (!HasWorkPrefix(name.c_str())) return;
+  const std::int32_t Id = ToInteger(name.substr(3));
+
+  StartFlight(point, normal, GetViewDistance(path));
+
+  if (FormUtils != nullptr && FormUtils->isVisible()) FormUtils->SetHeldNode(tail);
+
+  if (FormMain != nullptr && Id != LastPickedId) {
+    LastPickedId = Id;
+    FormMain->OperaSelected(this, Id);
+  }
+}

@@ -1,0 +1,151 @@
+#include "tformviewer.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/nodes/SoEnvironment.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSelection.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoShapeHints.h>
+
+#include "globals.h"
+#include "tapplication.h"
+#include "tdatabanker.h"
+#include "tformmain.h"
+
+const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
+
+TFormViewer::TFormViewer(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setObjectName("FormViewer");
+  setWindowTitle(Caption);
+  resize(446, 312);
+  TimerCameraSlerp = new QTimer(this);
+  TimerCameraSlerp->setInterval(20);
+  connect(TimerCameraSlerp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpTimer);
+  TimerCameraSlerp->start();
+  FormCreate();
+}
+
+TFormViewer::~TFormViewer() {
+  delete ExaminerViewer;
+  if (SceneRoot != nullptr) SceneRoot->unref();
+}
+
+void TFormViewer::FormCreate() {
+  CreateSceneRoot();
+  createExaminerViewer();
+}
+
+void TFormViewer::CreateSceneRoot() {
+  SceneRoot = new SoSeparator;
+  SceneRoot->ref();
+
+  SceneCamera = new SoPerspectiveCamera;
+  SceneRoot->addChild(SceneCamera);
+
+  auto* hints = new SoShapeHints;
+  hints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
+  hints->shapeType = SoShapeHints::SOLID;
+  hints->setOverride(TRUE);
+  SceneRoot->addChild(hints);
+
+  auto* environment = new SoEnvironment;
+  environment->ambientIntensity = 0.85f;
+  SceneRoot->addChild(environment);
+
+  OverlayGroup = new SoSeparator;
+  SceneRoot->addChild(OverlayGroup);
+
+  SelectionNode = new SoSelection;
+  SelectionNode->addChild(SceneCamera);
+  SceneRoot->addChild(SelectionNode);
+
+  ModelGroup = new SoSeparator;
+  SceneRoot->addChild(ModelGroup);
+}
+
+void TFormViewer::createExaminerViewer() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  ExaminerViewer = new SoQtExaminerViewer(this, nullptr, TRUE, SoQtFullViewer::BUILD_ALL, SoQtViewer::BROWSER);
+  layout->addWidget(ExaminerViewer->getBaseWidget());
+
+  ExaminerViewer->setSceneGraph(SceneRoot);
+  ExaminerViewer->setTitle(FormMain != nullptr ? TFormMain::TitleLine.toUtf8().constData() : "Pinacora");
+  ExaminerViewer->setViewing(FALSE);
+  ExaminerViewer->setHeadlight(TRUE);
+  ExaminerViewer->setDecoration(FALSE);
+  ExaminerViewer->setTransparencyType(SoGLRenderAction::DELAYED_BLEND);
+  ExaminerViewer->setBackgroundColor(SbColor(0, 0, 0));
+  ExaminerViewer->setDrawStyle(SoQtViewer::STILL, SoQtViewer::VIEW_AS_IS);
+  ExaminerViewer->setDrawStyle(SoQtViewer::INTERACTIVE, SoQtViewer::VIEW_SAME_AS_STILL);
+  ExaminerViewer->setEventCallback(&TFormViewer::ViewerEventCallback, this);
+
+  if (SoCamera* camera = ExaminerViewer->getCamera()) {
+    camera->position = SbVec3f(0, 1.75f, 0);
+    camera->pointAt(SbVec3f(10, 3.5f, 0));
+  }
+}
+
+void TFormViewer::LoadModels() {
+  if (DataBanker == nullptr) return;
+  if (SoNode* model = DataBanker->BuildScene(110)) ModelGroup->addChild(model);
+  if (SoNode* works = DataBanker->BuildScene(120)) SelectionNode->addChild(works);
+}
+
+SbViewportRegion TFormViewer::GetViewportRegion() const {
+  return ExaminerViewer != nullptr ? ExaminerViewer->getViewportRegion() : SbViewportRegion();
+}
+
+// ---- input
+
+int TFormViewer::ViewerEventCallback(void* user, QEvent* event) {
+  auto* window = static_cast<TFormViewer*>(user);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      window->WMKeyDown();
+      return TRUE;
+    case QEvent::MouseMove:
+      window->WMMouseMove();
+      return TRUE;
+    case QEvent::MouseButtonPress: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton) {
+        // A bad work name ends the click with the conversion error shown; the program goes on.
+        try {
+          window->WMLButtonDown(mouse->pos().x(), mouse->pos().y());
+        } catch (const std::exception& error) {
+          TApplication::ShowException(QString::fromLocal8Bit(error.what()));
+        }
+      }
+      return TRUE;
+    }
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+      return TRUE;  // the viewer's own navigation never runs
+    default:
+      return FALSE;  // painting, resizing and the like stay the viewer's business
+  }
+}
+
+void TFormViewer::WMKeyDown() {
+  if (ExaminerViewer != nullptr) ExaminerViewer->setViewing(FALSE);
+}
+
+void TFormViewer::WMMouseMove() {}
+
+void TFormViewer::WMLButtonDown(int x, int y) {
+  PickAt(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
+}
+
+void TFormViewer::TimerCameraSlerpTimer() {
+  if (FlightActive) StepFlight();
+}

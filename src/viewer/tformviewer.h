@@ -1,0 +1,91 @@
+// The 3D window: the scene graph, the examiner viewer, input, picking, flights, debug markers.
+#pragma once
+
+#include <QWidget>
+#include <Inventor/SbBox.h>
+#include <Inventor/SbLinear.h>
+#include <cstdint>
+#include <memory>
+
+class QEvent;
+class QTimer;
+class SoNode;
+class SoPath;
+class SoPerspectiveCamera;
+class SoQtExaminerViewer;
+class SoSelection;
+class SoSeparator;
+class SbViewportRegion;
+
+class TFormViewer : public QWidget {
+  Q_OBJECT
+ public:
+  static const QString Caption;
+
+  explicit TFormViewer(QWidget* parent = nullptr);
+  ~TFormViewer() override;
+
+  // Scene.
+  void CreateSceneRoot();
+  void LoadModels();
+
+  // Input: every input event of the drawing area comes here instead of the viewer's navigation.
+  static int ViewerEventCallback(void* user, QEvent* event);
+  void WMKeyDown();
+  void WMMouseMove();
+  void WMLButtonDown(int x, int y);
+  void PickAt(std::uint16_t x, std::uint16_t y);
+
+  // Flights.
+  void TimerCameraSlerpTimer();
+  void FlyToObject(std::int32_t Id);
+  void StepFlight();
+  void SetCameraPose(const SbRotation& orientation, const SbVec3f& position);
+
+  // Where the works are.
+  bool GetObjectCenter(std::int32_t Id, SbVec3f& center);
+  bool GetObjectNormal(std::int32_t Id, SbVec3f& normal);
+  bool GetObjectViewDistance(std::int32_t Id, float& distance);
+  SbMatrix GetPathMatrix(SoPath* path);
+  bool GetCoordinateCentroid(SoPath* path, SbVec3f& centroid);
+  bool GetCoordinateBox(SoPath* path, SbBox3f& box);
+  float GetViewDistance(SoPath* path);
+
+  // Debug markers.
+  void DrawCenter(std::int32_t Id);
+  void DrawNormal(std::int32_t Id);
+
+  SbViewportRegion GetViewportRegion() const;
+
+  SoQtExaminerViewer* ExaminerViewer = nullptr;
+  SoPerspectiveCamera* SceneCamera = nullptr;
+  SoSeparator* SceneRoot = nullptr;
+  SoSelection* SelectionNode = nullptr;
+  SoSeparator* ModelGroup = nullptr;
+  SoSeparator* OverlayGroup = nullptr;
+  QTimer* TimerCameraSlerp = nullptr;
+
+  std::int32_t LastPickedId = -1;
+  std::int32_t FlightStep = 0;
+  bool FlightActive = false;
+  SbVec3f FlightDestination;
+  SbVec3f FlightTarget;
+
+ private:
+  void FormCreate();
+  void createExaminerViewer();
+  // The path to the node named "KD_<Id>" under root (first match), referenced; null when absent.
+  SoPath* FindWork(SoNode* root, std::int32_t Id) const;
+  void StartFlight(const SbVec3f& point, const SbVec3f& normal, float distance);
+
+  // Flight memory, filled on the first tick of each flight.
+  SbRotation StartOrientation;
+  SbRotation EndOrientation;
+  SbVec3f StartPosition;
+  SbVec3f EndPosition;
+};
+
+// Builds a model node from a scene list's chunks (shape text read with Coin, textures filled by
+// name); null when no shape could be read.
+class TGXChunkList;
+SoNode* BuildSceneFromList(const TGXChunkList& list);
