@@ -4,6 +4,7 @@
 #include <QHideEvent>
 #include <QMediaContent>
 #include <QMediaPlayer>
+#include <QPalette>
 #include <QStyle>
 #include <QUrl>
 #include <QVideoWidget>
@@ -31,6 +32,11 @@ TFormMediaPlayer::~TFormMediaPlayer() { FormDestroy(); }
 void TFormMediaPlayer::createPlayer() {
   MediaPlayer = new QMediaPlayer(this, QMediaPlayer::VideoSurface);
   ui->VideoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
+  // Bars around a picture of another shape are black, as in a cinema.
+  QPalette black = ui->VideoWidget->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  ui->VideoWidget->setPalette(black);
+  ui->VideoWidget->setAutoFillBackground(true);
   MediaPlayer->setVideoOutput(ui->VideoWidget);
   MediaPlayer->setVolume(kVolume);
   MediaPlayer->setMuted(false);
@@ -49,7 +55,8 @@ void TFormMediaPlayer::createControls() {
 
 void TFormMediaPlayer::connectSeekSlider() {
   ui->SliderSeek->setRange(0, 0);
-  connect(ui->SliderSeek, &QSlider::sliderMoved, this, &TFormMediaPlayer::SliderSeekMoved);
+  // Dragging, clicking the groove and the keys all end up as slider actions.
+  connect(ui->SliderSeek, &QSlider::actionTriggered, this, &TFormMediaPlayer::SliderSeekAction);
   connect(MediaPlayer, &QMediaPlayer::positionChanged, this,
           &TFormMediaPlayer::PlayerPositionChanged);
   connect(MediaPlayer, &QMediaPlayer::durationChanged, this,
@@ -82,8 +89,8 @@ void TFormMediaPlayer::FormHide() { CloseMovie(); }
 
 void TFormMediaPlayer::FormDestroy() { CloseMovie(); }
 
-void TFormMediaPlayer::SliderSeekMoved(int position) {
-  MediaPlayer->setPosition(static_cast<qint64>(position) * kSliderStepMs);
+void TFormMediaPlayer::SliderSeekAction(int /*action*/) {
+  MediaPlayer->setPosition(static_cast<qint64>(ui->SliderSeek->sliderPosition()) * kSliderStepMs);
 }
 
 void TFormMediaPlayer::PlayerPositionChanged(qint64 position) {

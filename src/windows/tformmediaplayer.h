@@ -37,7 +37,7 @@ class TFormMediaPlayer : public QWidget {
 
   void FormHide();
   void FormDestroy();
-  void SliderSeekMoved(int position);
+  void SliderSeekAction(int action);
   void PlayerPositionChanged(qint64 position);
   void PlayerDurationChanged(qint64 duration);
 

@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QMessageBox>
+#include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
 #include <QVideoWidget>
 #include <functional>
 
@@ -122,6 +125,31 @@ TEST_F(MediaPlayerTest, PlaysAtOnceAndItsPositionAdvances) {
   EXPECT_EQ(Player()->media().request().url(), QUrl::fromLocalFile(TempMovie));
   EXPECT_TRUE(PumpUntil([&] { return Player()->duration() > 0; }, 5000));
   EXPECT_NEAR(Player()->duration(), 3000, 300);
+}
+
+TEST_F(MediaPlayerTest, ItsOwnButtonsPauseStopPlayAndSeek) {
+  START_OR_SKIP(TempMovie);
+  auto* play = Window->findChild<QToolButton*>(QStringLiteral("ButtonPlay"));
+  auto* pause = Window->findChild<QToolButton*>(QStringLiteral("ButtonPause"));
+  auto* stop = Window->findChild<QToolButton*>(QStringLiteral("ButtonStop"));
+  auto* seek = Window->findChild<QSlider*>(QStringLiteral("SliderSeek"));
+  ASSERT_TRUE(play && pause && stop && seek);
+  ASSERT_TRUE(PumpUntil([&] { return seek->maximum() > 0; }, 5000));
+  EXPECT_NEAR(seek->maximum() * 100, Player()->duration(), 100);
+
+  QTest::mouseClick(pause, Qt::LeftButton);
+  EXPECT_EQ(Player()->state(), QMediaPlayer::PausedState);
+  // A page of the slider is one second further into the movie.
+  const qint64 before = Player()->position();
+  seek->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_TRUE(PumpUntil([&] { return Player()->position() >= before + 900; }, 5000))
+      << "position " << Player()->position() << " after seeking from " << before;
+  QTest::mouseClick(play, Qt::LeftButton);
+  EXPECT_EQ(Player()->state(), QMediaPlayer::PlayingState);
+  QTest::mouseClick(stop, Qt::LeftButton);
+  EXPECT_EQ(Player()->state(), QMediaPlayer::StoppedState);
+  // Stopping keeps the movie, ready to play again.
+  EXPECT_FALSE(Player()->media().isNull());
 }
 
 TEST_F(MediaPlayerTest, HidingStopsAndReleasesTheFileAndShowingAgainStaysIdle) {
