@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless (under Xvfb).
+#   scripts/test.sh            the normal build, in build/
+#   scripts/test.sh sanitize   the AddressSanitizer + UBSan build, in build-sanitize/
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh"
+
+if [ "${1:-}" = "sanitize" ]; then
+  export PINACORA_BUILD_DIR=$top/build-sanitize
+  "$top/scripts/build.sh" -DPINACORA_SANITIZE=ON
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+  export LSAN_OPTIONS=suppressions=$top/scripts/lsan.supp:print_suppressions=0
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+else
+  export PINACORA_BUILD_DIR=$top/build
+  "$top/scripts/build.sh"
+fi
+
+export QT_QPA_PLATFORM=xcb
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$PINACORA_BUILD_DIR" --output-on-failure --timeout 300 -j2
