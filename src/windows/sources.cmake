@@ -16,6 +16,8 @@ add_executable(pinacora_makecredits ${PROJECT_SOURCE_DIR}/resources/makecredits.
 target_link_libraries(pinacora_makecredits PRIVATE Qt5::Gui)
 add_executable(pinacora_makemusic ${PROJECT_SOURCE_DIR}/resources/makemusic.cpp)
 target_link_libraries(pinacora_makemusic PRIVATE PkgConfig::SNDFILE)
+set_target_properties(pinacora_makecredits pinacora_makemusic PROPERTIES
+  AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 
 set(ABOUT_CREDITS_PNG ${CMAKE_CURRENT_BINARY_DIR}/about/credits.png)
 set(ABOUT_MUSIC_WAV ${CMAKE_CURRENT_BINARY_DIR}/about/music.wav)
@@ -46,3 +48,13 @@ target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp PROPERTIES
   SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
+
+# --- RTF reader and info text window ---------------------------------------------------------
+# The reader is a library of its own on QtGui alone, so that its tests and fuzzer need nothing else.
+add_library(pinacora_rtf STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/rtfreader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rtftextbuffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rtftokenizer.cpp)
+target_include_directories(pinacora_rtf PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(pinacora_rtf PUBLIC Qt5::Gui)
+target_link_libraries(pinacora_ui PUBLIC pinacora_rtf)

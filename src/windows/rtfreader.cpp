@@ -1,0 +1,789 @@
+#include "rtfreader.h"
+
+#include "rtftokenizer.h"
+#include "rtftextbuffer.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextCodec>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace {
+
+// What the text of a group is for.
+enum class TDestination { Text, Skip, FontTable, ColorTable, Picture };
+
+struct TCharProps {
+  int Font = -1;  // -1: the document's default font
+  int SizeHalfPoints = 24;
+  bool Bold = false;
+  bool Italic = false;
+  bool Underline = false;
+  bool Strike = false;
+  bool Hidden = false;
+  int Fore = -1;  // colour table index, -1 none
+  int Back = -1;
+  int Script = 0;  // 1 superscript, -1 subscript
+
+  bool operator==(const TCharProps& o) const {
+    return Font == o.Font && SizeHalfPoints == o.SizeHalfPoints && Bold == o.Bold && Italic == o.Italic &&
+           Underline == o.Underline && Strike == o.Strike && Hidden == o.Hidden && Fore == o.Fore &&
+           Back == o.Back && Script == o.Script;
+  }
+  bool operator!=(const TCharProps& o) const { return !(*this == o); }
+};
+
+struct TParaProps {
+  Qt::Alignment Align = Qt::AlignLeft;
+  int LeftTwips = 0;
+  int RightTwips = 0;
+  int FirstTwips = 0;
+  int BeforeTwips = 0;
+  int AfterTwips = 0;
+  bool InTable = false;
+};
+
+struct TGroupState {
+  TDestination Destination = TDestination::Text;
+  TCharProps Char;
+  TParaProps Para;
+  int UnicodeSkip = 1;
+};
+
+struct TFontEntry {
+  QString Name;
+  int CodePage = 0;  // 0: the document's code page
+};
+
+struct TPicture {
+  enum class TFormat { Unknown, Png, Jpeg };
+  bool Active = false;
+  std::size_t Depth = 0;  // group depth at which the picture's group was opened
+  TFormat Format = TFormat::Unknown;
+  QByteArray Data;
+  int HighNibble = -1;
+  bool TooLarge = false;
+  int Width = 0;  // \picw, \pich
+  int Height = 0;
+  int GoalWidth = 0;  // \picwgoal, \pichgoal (twips)
+  int GoalHeight = 0;
+  int ScaleX = 100;
+  int ScaleY = 100;
+};
+
+constexpr double TwipsPerPixel = 15.0;  // 1440 twips per inch at 96 pixels per inch
+constexpr int MaxIndentTwips = 31680;   // 22 inches
+
+int Clamp(int value, int low, int high) { return std::max(low, std::min(high, value)); }
+
+// Groups whose content is not part of the visible text.
+bool IsIgnoredDestination(const std::string& word) {
+  static const char* const words[] = {
+      "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+      "footerf", "footnote", "fldinst", "objdata", "objclass", "objname", "xe", "tc", "rxe", "txe",
+      "template", "revtbl", "listtable", "listoverridetable", "filetbl", "pn", "pntxta", "pntxtb",
+      "atnid", "atnauthor", "annotation", "bkmkstart", "bkmkend", "datafield", "ftnsep", "ftnsepc",
+      "ftncn", "aftnsep", "aftnsepc", "aftncn", "nonshppict", "comment", "doccomm", "author",
+      "operator", "title", "subject", "keywords", "company", "buptim", "creatim", "printim",
+      "revtim", "userprops", "private", "nextfile", "keycode", "picprop", "shp", "shpinst",
+      "shprslt", "sp", "sn", "sv", "generator", "themedata", "colorschememapping", "latentstyles",
+      "datastore", "xmlnstbl", "rsidtbl", "mmathPr", "blipuid", "background"};
+  for (const char* w : words)
+    if (word == w) return true;
+  return false;
+}
+
+int CodePageForCharset(int charset) {
+  switch (charset) {
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0;  // ANSI, default and symbol fonts: the document's code page
+  }
+}
+
+class TRtfReader {
+ public:
+  TRtfReader(const QByteArray& bytes, QTextDocument& document)
+      : Tokens(bytes.constData(), static_cast<std::size_t>(bytes.size())), Document(document), Cursor(&document) {}
+
+  bool Read();
+
+ private:
+  TGroupState& State() { return Stack.back(); }
+  bool GroupStart();
+  void GroupEnd();
+  void ControlWord(const TRtfToken& token);
+  bool DestinationWord(const std::string& word);
+  void FontTableWord(const std::string& word, bool has, int value);
+  void ColorTableWord(const std::string& word, bool has, int value);
+  void PictureWord(const std::string& word, bool has, int value);
+  void TextWord(const std::string& word, bool has, int value);
+  void ControlSymbol(char symbol);
+  void TextBytes(const char* data, std::size_t length);
+  void HexByte(std::uint8_t byte);
+  void Binary(std::int64_t count);
+
+  void OutputByte(std::uint8_t byte);
+  void OutputChar(char32_t c);
+  void BeforeOutput();
+  void Flush();
+  void ParagraphBreak();
+  void EndRow();
+  void FinishPicture();
+  void FinishDocument();
+  void CommitFont();
+  void CommitColor();
+
+  QTextCodec* CodecForFont(int font);
+  QTextCharFormat CharFormat(const TCharProps& props) const;
+  QTextBlockFormat BlockFormat(const TParaProps& props) const;
+
+  TRtfTokenizer Tokens;
+  QTextDocument& Document;
+  QTextCursor Cursor;
+  std::vector<TGroupState> Stack;
+  TRtfCodecs Codecs;
+
+  int DocumentCodePage = 1252;
+  int DefaultFont = 0;
+  std::map<int, TFontEntry> Fonts;
+  std::vector<QColor> Colors;
+
+  // The font being defined in the font table.
+  int NewFontIndex = -1;
+  int NewFontCodePage = 0;
+  TRtfTextBuffer NewFontName;
+  // The colour being defined in the colour table.
+  int NewRed = 0, NewGreen = 0, NewBlue = 0;
+  bool NewColorSet = false;
+
+  // Text not yet inserted, and the character properties it was written with.
+  TRtfTextBuffer Pending;
+  TCharProps PendingProps;
+
+  int SkipLeft = 0;         // characters still to skip after \uN
+  bool StarPending = false; // \* seen: the next word names an optional destination
+  bool CellPending = false; // a cell ended: its separator is written before the next cell's text
+  bool CellLinePending = false; // a paragraph ended inside a cell: a line break if more text follows
+  TPicture Picture;
+  int ImageCount = 0;
+  long long ImagePixels = 0;
+};
+
+bool TRtfReader::Read() {
+  Document.clear();
+  Cursor = QTextCursor(&Document);
+  Stack.clear();
+
+  for (;;) {
+    const TRtfToken token = Tokens.Next();
+    switch (token.Kind) {
+      case TRtfTokenKind::End:
+        FinishDocument();  // a missing closing brace is forgiven
+        return true;
+      case TRtfTokenKind::GroupStart:
+        if (!GroupStart()) return false;
+        break;
+      case TRtfTokenKind::GroupEnd:
+        GroupEnd();
+        if (Stack.empty()) {  // the document's group is closed; what follows is not read
+          FinishDocument();
+          return true;
+        }
+        break;
+      case TRtfTokenKind::ControlWord:
+        ControlWord(token);
+        break;
+      case TRtfTokenKind::ControlSymbol:
+        ControlSymbol(token.Symbol);
+        break;
+      case TRtfTokenKind::HexByte:
+        HexByte(token.Byte);
+        break;
+      case TRtfTokenKind::Text:
+        TextBytes(token.TextData, token.TextLength);
+        break;
+    }
+  }
+}
+
+bool TRtfReader::GroupStart() {
+  StarPending = false;
+  SkipLeft = 0;
+  if (Stack.size() >= static_cast<std::size_t>(RtfMaxGroupDepth)) return false;
+  if (Stack.empty())
+    Stack.emplace_back();
+  else
+    Stack.push_back(Stack.back());
+  return true;
+}
+
+void TRtfReader::GroupEnd() {
+  StarPending = false;
+  SkipLeft = 0;
+  if (Stack.empty()) return;
+  const TDestination closing = State().Destination;
+  Stack.pop_back();
+  if (closing == TDestination::FontTable && (Stack.empty() || State().Destination != TDestination::FontTable))
+    CommitFont();  // the last entry may lack its ';'
+  if (Picture.Active && Stack.size() < Picture.Depth) FinishPicture();
+}
+
+void TRtfReader::ControlWord(const TRtfToken& token) {
+  if (Stack.empty()) return;  // a word before the first brace: not reachable past the header check
+  const std::string& word = token.Word;
+  const bool has = token.HasParameter;
+  const int value = token.Parameter;
+
+  if (word == "bin") {  // binary data: always taken off the input, used only by a picture
+    if (SkipLeft > 0) --SkipLeft;
+    Binary(has ? value : 0);
+    return;
+  }
+  if (SkipLeft > 0) {  // the \uN fallback may be a control word
+    --SkipLeft;
+    return;
+  }
+  if (StarPending) {
+    StarPending = false;
+    // Optional destinations are skipped unless they are the picture container we show.
+    if (word != "shppict") State().Destination = TDestination::Skip;
+    return;
+  }
+  switch (State().Destination) {
+    case TDestination::Skip: return;
+    case TDestination::FontTable: FontTableWord(word, has, value); return;
+    case TDestination::ColorTable: ColorTableWord(word, has, value); return;
+    case TDestination::Picture: PictureWord(word, has, value); return;
+    case TDestination::Text:
+      if (DestinationWord(word)) return;
+      TextWord(word, has, value);
+      return;
+  }
+}
+
+bool TRtfReader::DestinationWord(const std::string& word) {
+  if (word == "fonttbl") {
+    State().Destination = TDestination::FontTable;
+    NewFontIndex = -1;
+    NewFontName.Clear();
+    return true;
+  }
+  if (word == "colortbl") {
+    State().Destination = TDestination::ColorTable;
+    Colors.clear();
+    NewColorSet = false;
+    NewRed = NewGreen = NewBlue = 0;
+    return true;
+  }
+  if (word == "pict") {
+    if (Picture.Active) {  // a picture inside a picture: ignored
+      State().Destination = TDestination::Skip;
+      return true;
+    }
+    State().Destination = TDestination::Picture;
+    Picture = TPicture();
+    Picture.Active = true;
+    Picture.Depth = Stack.size();
+    return true;
+  }
+  if (IsIgnoredDestination(word)) {
+    State().Destination = TDestination::Skip;
+    return true;
+  }
+  return false;
+}
+
+void TRtfReader::FontTableWord(const std::string& word, bool has, int value) {
+  if (word == "f") {
+    CommitFont();
+    NewFontIndex = has ? value : 0;
+    NewFontCodePage = 0;
+    NewFontName.Clear();
+  } else if (word == "fcharset") {
+    NewFontCodePage = CodePageForCharset(value);
+  } else if (word == "cpg") {
+    NewFontCodePage = value;
+  } else if (word == "u" && has) {
+    NewFontName.AddUnicode(value);
+    SkipLeft = State().UnicodeSkip;
+  } else if (word == "uc") {
+    State().UnicodeSkip = std::max(0, value);
+  }
+}
+
+void TRtfReader::ColorTableWord(const std::string& word, bool has, int value) {
+  if (!has) return;
+  const int component = Clamp(value, 0, 255);
+  if (word == "red") {
+    NewRed = component;
+    NewColorSet = true;
+  } else if (word == "green") {
+    NewGreen = component;
+    NewColorSet = true;
+  } else if (word == "blue") {
+    NewBlue = component;
+    NewColorSet = true;
+  }
+}
+
+void TRtfReader::PictureWord(const std::string& word, bool has, int value) {
+  if (word == "pngblip") {
+    Picture.Format = TPicture::TFormat::Png;
+  } else if (word == "jpegblip") {
+    Picture.Format = TPicture::TFormat::Jpeg;
+  } else if (word == "picw" && has) {
+    Picture.Width = value;
+  } else if (word == "pich" && has) {
+    Picture.Height = value;
+  } else if (word == "picwgoal" && has) {
+    Picture.GoalWidth = value;
+  } else if (word == "pichgoal" && has) {
+    Picture.GoalHeight = value;
+  } else if (word == "picscalex" && has) {
+    Picture.ScaleX = value;
+  } else if (word == "picscaley" && has) {
+    Picture.ScaleY = value;
+  } else if (word == "pict" || IsIgnoredDestination(word)) {  // a picture in a picture is ignored
+    State().Destination = TDestination::Skip;
+  }
+}
+
+void TRtfReader::TextWord(const std::string& word, bool has, int value) {
+  TGroupState& s = State();
+  TCharProps& c = s.Char;
+  TParaProps& p = s.Para;
+  const bool on = !has || value != 0;
+
+  // Document
+  if (word == "ansicpg") {
+    if (has && value > 0) DocumentCodePage = value;
+  } else if (word == "ansi") {
+    DocumentCodePage = 1252;
+  } else if (word == "mac") {
+    DocumentCodePage = 10000;
+  } else if (word == "pc") {
+    DocumentCodePage = 437;
+  } else if (word == "pca") {
+    DocumentCodePage = 850;
+  } else if (word == "deff") {
+    DefaultFont = has ? value : 0;
+  } else if (word == "uc") {
+    s.UnicodeSkip = has ? std::max(0, value) : 1;
+  } else if (word == "u") {
+    if (has) {
+      OutputChar(RtfUnicodeFromParameter(value));
+      SkipLeft = s.UnicodeSkip;
+    }
+  }
+  // Characters
+  else if (word == "plain") {
+    c = TCharProps();
+  } else if (word == "f") {
+    c.Font = has ? value : 0;
+  } else if (word == "fs") {
+    c.SizeHalfPoints = has ? Clamp(value, 2, 3276) : 24;
+  } else if (word == "b") {
+    c.Bold = on;
+  } else if (word == "i") {
+    c.Italic = on;
+  } else if (word == "ulnone") {
+    c.Underline = false;
+  } else if (word == "ul" || word == "uld" || word == "uldash" || word == "uldashd" || word == "uldashdd" ||
+             word == "uldb" || word == "ulhwave" || word == "ulldash" || word == "ulth" || word == "ulthd" ||
+             word == "ulthdash" || word == "ulthdashd" || word == "ulthdashdd" || word == "ulthldash" ||
+             word == "ululdbwave" || word == "ulw" || word == "ulwave") {
+    c.Underline = on;
+  } else if (word == "strike" || word == "striked") {
+    c.Strike = on;
+  } else if (word == "v") {
+    c.Hidden = on;
+  } else if (word == "cf") {
+    c.Fore = has ? value : 0;
+  } else if (word == "cb" || word == "highlight" || word == "chcbpat") {
+    c.Back = has ? value : 0;
+  } else if (word == "super") {
+    c.Script = on ? 1 : 0;
+  } else if (word == "sub") {
+    c.Script = on ? -1 : 0;
+  } else if (word == "nosupersub") {
+    c.Script = 0;
+  }
+  // Paragraphs
+  else if (word == "pard") {
+    p = TParaProps();
+  } else if (word == "intbl") {
+    p.InTable = true;
+  } else if (word == "ql") {
+    p.Align = Qt::AlignLeft;
+  } else if (word == "qc") {
+    p.Align = Qt::AlignHCenter;
+  } else if (word == "qr") {
+    p.Align = Qt::AlignRight;
+  } else if (word == "qj") {
+    p.Align = Qt::AlignJustify;
+  } else if (word == "li") {
+    p.LeftTwips = Clamp(value, -MaxIndentTwips, MaxIndentTwips);
+  } else if (word == "ri") {
+    p.RightTwips = Clamp(value, -MaxIndentTwips, MaxIndentTwips);
+  } else if (word == "fi") {
+    p.FirstTwips = Clamp(value, -MaxIndentTwips, MaxIndentTwips);
+  } else if (word == "sb") {
+    p.BeforeTwips = Clamp(value, 0, MaxIndentTwips);
+  } else if (word == "sa") {
+    p.AfterTwips = Clamp(value, 0, MaxIndentTwips);
+  }
+  // Breaks and special characters
+  else if (word == "par" || word == "sect") {
+    ParagraphBreak();
+  } else if (word == "line" || word == "page") {
+    OutputChar(QChar::LineSeparator);
+  } else if (word == "tab") {
+    OutputChar('\t');
+  } else if (word == "cell" || word == "nestcell") {
+    if (CellPending) {  // the cell before this one was empty
+      CellPending = false;
+      OutputChar('\t');
+    }
+    CellPending = true;
+    CellLinePending = false;
+  } else if (word == "row" || word == "nestrow") {
+    EndRow();
+  } else if (word == "emdash") {
+    OutputChar(0x2014);
+  } else if (word == "endash") {
+    OutputChar(0x2013);
+  } else if (word == "emspace") {
+    OutputChar(0x2003);
+  } else if (word == "enspace") {
+    OutputChar(0x2002);
+  } else if (word == "qmspace") {
+    OutputChar(0x2005);
+  } else if (word == "bullet") {
+    OutputChar(0x2022);
+  } else if (word == "lquote") {
+    OutputChar(0x2018);
+  } else if (word == "rquote") {
+    OutputChar(0x2019);
+  } else if (word == "ldblquote") {
+    OutputChar(0x201C);
+  } else if (word == "rdblquote") {
+    OutputChar(0x201D);
+  } else if (word == "zwj") {
+    OutputChar(0x200D);
+  } else if (word == "zwnj") {
+    OutputChar(0x200C);
+  }
+  // Everything else (page setup, list details, revision marks ...) does not change what we show.
+}
+
+void TRtfReader::ControlSymbol(char symbol) {
+  if (Stack.empty()) return;
+  if (SkipLeft > 0) {
+    --SkipLeft;
+    return;
+  }
+  if (symbol == '*') {
+    StarPending = true;
+    return;
+  }
+  StarPending = false;
+  const TDestination d = State().Destination;
+  if (symbol == '\\' || symbol == '{' || symbol == '}') {
+    if (d == TDestination::Text)
+      OutputByte(static_cast<std::uint8_t>(symbol));
+    else if (d == TDestination::FontTable)
+      NewFontName.AddByte(static_cast<std::uint8_t>(symbol), Codecs.ForCodePage(DocumentCodePage));
+    return;
+  }
+  if (d != TDestination::Text) return;
+  switch (symbol) {
+    case '~': OutputChar(0x00A0); break;
+    case '_': OutputChar(0x2011); break;
+    case '-': OutputChar(0x00AD); break;
+    case '\n': ParagraphBreak(); break;
+    case '\t': OutputChar('\t'); break;
+    default: break;  // \| \: and broken escapes
+  }
+}
+
+void TRtfReader::TextBytes(const char* data, std::size_t length) {
+  if (Stack.empty()) return;
+  StarPending = false;
+  if (SkipLeft > 0) {
+    const std::size_t skip = std::min<std::size_t>(length, static_cast<std::size_t>(SkipLeft));
+    SkipLeft -= static_cast<int>(skip);
+    data += skip;
+    length -= skip;
+  }
+  if (length == 0) return;
+  switch (State().Destination) {
+    case TDestination::Skip:
+    case TDestination::ColorTable:
+      if (State().Destination == TDestination::ColorTable)
+        for (std::size_t i = 0; i < length; ++i)
+          if (data[i] == ';') CommitColor();
+      return;
+    case TDestination::FontTable:
+      for (std::size_t i = 0; i < length; ++i) {
+        if (data[i] == ';')
+          CommitFont();
+        else
+          NewFontName.AddByte(static_cast<std::uint8_t>(data[i]),
+                              Codecs.ForCodePage(NewFontCodePage != 0 ? NewFontCodePage : DocumentCodePage));
+      }
+      return;
+    case TDestination::Picture:
+      for (std::size_t i = 0; i < length; ++i) {
+        const int nibble = RtfHexValue(data[i]);
+        if (nibble < 0) continue;  // blanks between the digits
+        if (Picture.HighNibble < 0) {
+          Picture.HighNibble = nibble;
+          continue;
+        }
+        if (static_cast<std::size_t>(Picture.Data.size()) >= RtfMaxPictureBytes)
+          Picture.TooLarge = true;
+        else
+          Picture.Data.append(static_cast<char>(Picture.HighNibble * 16 + nibble));
+        Picture.HighNibble = -1;
+      }
+      return;
+    case TDestination::Text:
+      for (std::size_t i = 0; i < length; ++i) OutputByte(static_cast<std::uint8_t>(data[i]));
+      return;
+  }
+}
+
+void TRtfReader::HexByte(std::uint8_t byte) {
+  if (Stack.empty()) return;
+  StarPending = false;
+  if (SkipLeft > 0) {
+    --SkipLeft;
+    return;
+  }
+  if (State().Destination == TDestination::Text)
+    OutputByte(byte);
+  else if (State().Destination == TDestination::FontTable)
+    NewFontName.AddByte(byte, Codecs.ForCodePage(NewFontCodePage != 0 ? NewFontCodePage : DocumentCodePage));
+}
+
+void TRtfReader::Binary(std::int64_t count) {
+  std::size_t length = 0;
+  const char* data = Tokens.TakeBinary(count, length);
+  if (Stack.empty() || State().Destination != TDestination::Picture) return;
+  const std::size_t room = RtfMaxPictureBytes - std::min(RtfMaxPictureBytes, static_cast<std::size_t>(Picture.Data.size()));
+  if (length > room) {
+    Picture.TooLarge = true;
+    return;
+  }
+  Picture.Data.append(data, static_cast<int>(length));
+}
+
+void TRtfReader::BeforeOutput() {
+  if (State().Char != PendingProps) {
+    Flush();
+    PendingProps = State().Char;
+  }
+  if (CellPending) {
+    CellPending = false;
+    Pending.AddUnicode('\t');
+  } else if (CellLinePending) {
+    CellLinePending = false;
+    Pending.AddUnicode(QChar::LineSeparator);
+  }
+}
+
+void TRtfReader::OutputByte(std::uint8_t byte) {
+  if (State().Char.Hidden) return;
+  BeforeOutput();
+  Pending.AddByte(byte, CodecForFont(State().Char.Font));
+}
+
+void TRtfReader::OutputChar(char32_t c) {
+  if (State().Char.Hidden) return;
+  BeforeOutput();
+  Pending.AddUnicode(c);
+}
+
+void TRtfReader::Flush() {
+  const QString text = Pending.Take();
+  if (!text.isEmpty()) Cursor.insertText(text, CharFormat(PendingProps));
+}
+
+void TRtfReader::ParagraphBreak() {
+  if (State().Para.InTable) {
+    // Table rows are paragraphs of their own; the paragraphs of one cell become its lines.
+    CellLinePending = !CellPending;
+    return;
+  }
+  CellLinePending = false;
+  if (CellPending) {  // text after the last cell of a row that never ended
+    CellPending = false;
+    Pending.AddUnicode('\t');
+  }
+  Flush();
+  Cursor.setBlockFormat(BlockFormat(State().Para));
+  Cursor.insertBlock();
+}
+
+void TRtfReader::EndRow() {
+  CellPending = false;
+  CellLinePending = false;
+  Flush();
+  Cursor.setBlockFormat(BlockFormat(State().Para));
+  Cursor.insertBlock();
+}
+
+void TRtfReader::FinishPicture() {
+  TPicture picture = std::move(Picture);
+  Picture = TPicture();
+  if (picture.TooLarge || picture.Data.isEmpty() || Stack.empty()) return;
+  if (State().Destination != TDestination::Text || State().Char.Hidden) return;
+  const char* format = nullptr;
+  if (picture.Format == TPicture::TFormat::Png) format = "png";
+  if (picture.Format == TPicture::TFormat::Jpeg) format = "jpeg";
+  if (format == nullptr) return;  // metafiles and device-dependent bitmaps are not shown
+
+  QBuffer buffer(&picture.Data);
+  if (!buffer.open(QIODevice::ReadOnly)) return;
+  QImageReader reader(&buffer, format);
+  reader.setAutoDetectImageFormat(false);  // only the decoder the picture names
+  const QSize size = reader.size();
+  if (!size.isValid() || size.isEmpty()) return;
+  const long long pixels = static_cast<long long>(size.width()) * size.height();
+  if (pixels > RtfMaxImagePixels || ImagePixels + pixels > 4 * RtfMaxImagePixels) return;
+  const QImage image = reader.read();
+  if (image.isNull()) return;
+  ImagePixels += pixels;
+
+  // Shown size: the goal size in twips if given, else the picture's own pixels; then the scale.
+  double width = picture.GoalWidth > 0 ? picture.GoalWidth / TwipsPerPixel : image.width();
+  double height = picture.GoalHeight > 0 ? picture.GoalHeight / TwipsPerPixel : image.height();
+  if (picture.ScaleX > 0) width = width * std::min(picture.ScaleX, 10000) / 100.0;
+  if (picture.ScaleY > 0) height = height * std::min(picture.ScaleY, 10000) / 100.0;
+  width = std::max(1.0, std::min(width, 16384.0));
+  height = std::max(1.0, std::min(height, 16384.0));
+
+  BeforeOutput();  // a pending cell separator or line break goes before the picture
+  Flush();
+  const QString name = QStringLiteral("rtf-image-%1").arg(++ImageCount);
+  Document.addResource(QTextDocument::ImageResource, QUrl(name), image);
+  QTextImageFormat imageFormat;
+  imageFormat.setName(name);
+  imageFormat.setWidth(width);
+  imageFormat.setHeight(height);
+  Cursor.insertImage(imageFormat);
+}
+
+void TRtfReader::FinishDocument() {
+  if (Picture.Active) {
+    // The input ended inside the picture's group.
+    Stack.resize(std::min(Stack.size(), Picture.Depth > 0 ? Picture.Depth - 1 : 0));
+    if (Stack.empty()) Stack.emplace_back();
+    FinishPicture();
+  }
+  Flush();
+  if (Stack.empty()) Stack.emplace_back();
+  Cursor.setBlockFormat(BlockFormat(State().Para));
+  // A closing \par leaves an empty last paragraph, which is not shown.
+  const QTextBlock last = Document.lastBlock();
+  if (Document.blockCount() > 1 && last.length() <= 1) {
+    Cursor.movePosition(QTextCursor::End);
+    Cursor.deletePreviousChar();
+  }
+}
+
+void TRtfReader::CommitFont() {
+  if (NewFontIndex >= 0) {
+    TFontEntry entry;
+    entry.Name = NewFontName.Take().trimmed();
+    entry.CodePage = NewFontCodePage;
+    Fonts[NewFontIndex] = entry;
+  }
+  NewFontIndex = -1;
+  NewFontName.Clear();
+}
+
+void TRtfReader::CommitColor() {
+  Colors.push_back(NewColorSet ? QColor(NewRed, NewGreen, NewBlue) : QColor());
+  NewRed = NewGreen = NewBlue = 0;
+  NewColorSet = false;
+}
+
+QTextCodec* TRtfReader::CodecForFont(int font) {
+  const auto it = Fonts.find(font >= 0 ? font : DefaultFont);
+  const int codePage = (it != Fonts.end() && it->second.CodePage != 0) ? it->second.CodePage : DocumentCodePage;
+  return Codecs.ForCodePage(codePage);
+}
+
+QTextCharFormat TRtfReader::CharFormat(const TCharProps& props) const {
+  QTextCharFormat format;
+  const auto font = Fonts.find(props.Font >= 0 ? props.Font : DefaultFont);
+  if (font != Fonts.end() && !font->second.Name.isEmpty()) format.setFontFamily(font->second.Name);
+  format.setFontPointSize(props.SizeHalfPoints / 2.0);
+  format.setFontWeight(props.Bold ? QFont::Bold : QFont::Normal);
+  format.setFontItalic(props.Italic);
+  format.setFontUnderline(props.Underline);
+  format.setFontStrikeOut(props.Strike);
+  if (props.Fore >= 0 && static_cast<std::size_t>(props.Fore) < Colors.size() && Colors[props.Fore].isValid())
+    format.setForeground(Colors[props.Fore]);
+  if (props.Back >= 0 && static_cast<std::size_t>(props.Back) < Colors.size() && Colors[props.Back].isValid())
+    format.setBackground(Colors[props.Back]);
+  if (props.Script > 0) format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  if (props.Script < 0) format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+  return format;
+}
+
+QTextBlockFormat TRtfReader::BlockFormat(const TParaProps& props) const {
+  QTextBlockFormat format;
+  format.setAlignment(props.Align);
+  format.setLeftMargin(props.LeftTwips / TwipsPerPixel);
+  format.setRightMargin(props.RightTwips / TwipsPerPixel);
+  format.setTextIndent(props.FirstTwips / TwipsPerPixel);
+  format.setTopMargin(props.BeforeTwips / TwipsPerPixel);
+  format.setBottomMargin(props.AfterTwips / TwipsPerPixel);
+  return format;
+}
+
+}  // namespace
+
+bool ReadRtf(const QByteArray& bytes, QTextDocument& document) {
+  static const char header[] = "{\\rtf";
+  constexpr int headerLength = static_cast<int>(sizeof(header) - 1);
+  if (bytes.size() < headerLength || std::memcmp(bytes.constData(), header, headerLength) != 0) {
+    document.clear();
+    return false;
+  }
+  TRtfReader reader(bytes, document);
+  if (reader.Read()) return true;
+  document.clear();
+  return false;
+}

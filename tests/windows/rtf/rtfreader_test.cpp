@@ -1,0 +1,369 @@
+// The RTF reader on files made by real writers (LibreOffice, pandoc, a RichEdit-style file written
+// by hand; see fixtures/make-fixtures.sh), and on broken input.
+#include "rtfreader.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
+
+#include <vector>
+
+namespace {
+
+QByteArray ReadFixture(const QString& name) {
+  QFile file(QStringLiteral(RTF_FIXTURES_DIR "/") + name);
+  if (!file.open(QIODevice::ReadOnly)) {
+    ADD_FAILURE() << "cannot open fixture " << name.toStdString();
+    return QByteArray();
+  }
+  return file.readAll();
+}
+
+QString Text(const QByteArray& rtf) {
+  QTextDocument document;
+  EXPECT_TRUE(ReadRtf(rtf, document));
+  return document.toPlainText();
+}
+
+// unrtf prints the ANSI stand-in that writers put after each \uN for readers without Unicode
+// (pandoc writes '?', LibreOffice the code page 1252 byte), and it prints images as nothing (their
+// comment lines were trimmed). So before comparing, on our side: images are dropped, typographic
+// quotes and dashes become their ASCII stand-ins, soft hyphens go and no-break spaces are spaces.
+// On both sides every run of blanks, tabs and line ends is one space (unrtf lays out tables and
+// breaks with its own blank lines and tabs). Left over, a '?' in unrtf's text stands for any one
+// character of ours.
+QString Normalised(QString text) {
+  text.remove(QChar::ObjectReplacementCharacter);
+  text.remove(QChar(0x00AD));
+  text.replace(QChar(0x2018), QLatin1Char('\'')).replace(QChar(0x2019), QLatin1Char('\''));
+  text.replace(QChar(0x201C), QLatin1Char('"')).replace(QChar(0x201D), QLatin1Char('"'));
+  text.replace(QChar(0x2013), QLatin1Char('-')).replace(QChar(0x2014), QLatin1Char('-'));
+  return text.simplified();  // also turns U+00A0, U+2028 and U+2029 into single spaces
+}
+
+QString ResolveStandIns(const QString& theirs, const QString& ours) {
+  QString resolved = theirs;
+  for (int i = 0; i < resolved.size() && i < ours.size(); ++i)
+    if (resolved[i] == QLatin1Char('?')) resolved[i] = ours[i];
+  return resolved;
+}
+
+// The fragment that holds text, with its format.
+QTextFragment FindFragment(const QTextDocument& document, const QString& text) {
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().text().contains(text)) return it.fragment();
+  ADD_FAILURE() << "no fragment holds " << text.toStdString();
+  return QTextFragment();
+}
+
+QTextBlock FindBlock(const QTextDocument& document, const QString& text) {
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    if (block.text().contains(text)) return block;
+  ADD_FAILURE() << "no paragraph holds " << text.toStdString();
+  return QTextBlock();
+}
+
+std::vector<QTextImageFormat> Images(const QTextDocument& document) {
+  std::vector<QTextImageFormat> images;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().charFormat().isImageFormat()) images.push_back(it.fragment().charFormat().toImageFormat());
+  return images;
+}
+
+// The fixture picture is 48 x 32, red on the left half and blue on the right.
+void ExpectFixturePicture(const QTextDocument& document, const QTextImageFormat& format) {
+  const QImage image = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), QSize(48, 32));
+  const QColor left = image.pixelColor(5, 16);
+  const QColor right = image.pixelColor(42, 16);
+  EXPECT_GT(left.red(), 200);
+  EXPECT_LT(left.blue(), 60);
+  EXPECT_GT(right.blue(), 200);
+  EXPECT_LT(right.red(), 60);
+}
+
+class RtfFixture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RtfFixture, PlainTextMatchesUnrtf) {
+  const QString name = QString::fromLatin1(GetParam());
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(ReadFixture(name + QStringLiteral(".rtf")), document));
+  const QString ours = Normalised(document.toPlainText());
+  const QString theirs = QString::fromUtf8(ReadFixture(name + QStringLiteral(".txt"))).simplified();
+  ASSERT_FALSE(theirs.isEmpty());
+  EXPECT_EQ(ours, ResolveStandIns(theirs, ours));
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, RtfFixture, ::testing::Values("nota", "scheda", "wordpad"));
+
+TEST(RtfLibreOffice, FormatsLandWhereTheyShould) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(ReadFixture(QStringLiteral("nota.rtf")), document));
+
+  const QTextBlock title = FindBlock(document, QStringLiteral("La Primavera"));
+  EXPECT_EQ(title.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+  EXPECT_EQ(FindFragment(document, QStringLiteral("La Primavera")).charFormat().fontWeight(), QFont::Bold);
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Uffizi")).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignRight);
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Sandro")).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignLeft);
+
+  const QTextCharFormat plain = FindFragment(document, QStringLiteral("Sandro Botticelli")).charFormat();
+  EXPECT_EQ(plain.fontWeight(), QFont::Normal);
+  EXPECT_FALSE(plain.fontItalic());
+  EXPECT_EQ(plain.fontFamily(), QStringLiteral("DejaVu Serif"));  // \deff3
+  EXPECT_DOUBLE_EQ(plain.fontPointSize(), 12.0);
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("tempera su tavola")).charFormat().fontItalic());
+  EXPECT_TRUE(FindFragment(document, QString::fromUtf8("203 × 314 cm")).charFormat().fontUnderline());
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("Testo barrato")).charFormat().fontStrikeOut());
+  EXPECT_EQ(FindFragment(document, QStringLiteral("rosso")).charFormat().foreground().color(), QColor(255, 0, 0));
+  EXPECT_EQ(FindFragment(document, QStringLiteral("blu")).charFormat().foreground().color(), QColor(0, 0, 255));
+
+  EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("È una delle più celebri della città")));
+  EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("perché no, caffè.")));
+
+  // Table rows are paragraphs with their cells separated by tabs.
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Autore")).text(), QStringLiteral("Autore\tOpera\tAnno"));
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Botticelli\t")).text(),
+            QStringLiteral("Botticelli\tNascita di Venere\t1485"));
+
+  // The PNG (48 x 32, goal 720 x 480 twips, scaled 200%) and the JPEG (same goal, scaled 125%);
+  // the metafile copies LibreOffice adds for older readers are not shown.
+  const std::vector<QTextImageFormat> images = Images(document);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_DOUBLE_EQ(images[0].width(), 96.0);
+  EXPECT_DOUBLE_EQ(images[0].height(), 64.0);
+  EXPECT_DOUBLE_EQ(images[1].width(), 60.0);
+  EXPECT_DOUBLE_EQ(images[1].height(), 40.0);
+  ExpectFixturePicture(document, images[0]);
+  ExpectFixturePicture(document, images[1]);
+}
+
+TEST(RtfPandoc, FormatsLandWhereTheyShould) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(ReadFixture(QStringLiteral("scheda.rtf")), document));
+
+  const QTextCharFormat heading = FindFragment(document, QStringLiteral("Il David")).charFormat();
+  EXPECT_EQ(heading.fontWeight(), QFont::Bold);
+  EXPECT_DOUBLE_EQ(heading.fontPointSize(), 18.0);
+  EXPECT_EQ(heading.fontFamily(), QStringLiteral("Helvetica"));
+  EXPECT_EQ(FindFragment(document, QStringLiteral("cinque metri")).charFormat().fontWeight(), QFont::Bold);
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("libert")).charFormat().fontItalic());
+  const QTextFragment link = FindFragment(document, QString::fromUtf8("Galleria dell’Accademia"));
+  EXPECT_TRUE(link.charFormat().fontUnderline());
+  EXPECT_EQ(link.text(), QString::fromUtf8("Galleria dell’Accademia"));  // the \u's '?' is skipped
+
+  EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("Perché è così famoso?")));
+  EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("Fine della scheda — “arrivederci”.")));
+
+  // pandoc ends every cell's paragraph with \par before \cell: still one line per row.
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Opera\t")).text(), QStringLiteral("Opera\tAutore\tAnno"));
+  EXPECT_EQ(FindBlock(document, QString::fromUtf8("Mosè")).text(), QString::fromUtf8("Mosè\tMichelangelo\t1515"));
+
+  const std::vector<QTextImageFormat> images = Images(document);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_DOUBLE_EQ(images[0].width(), 96.0);  // \picwgoal1440
+  EXPECT_DOUBLE_EQ(images[0].height(), 64.0);
+  ExpectFixturePicture(document, images[0]);
+}
+
+TEST(RtfRichEdit, FormatsLandWhereTheyShould) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(ReadFixture(QStringLiteral("wordpad.rtf")), document));
+
+  const QTextFragment title = FindFragment(document, QStringLiteral("Chiesa di San Francesco"));
+  EXPECT_EQ(title.charFormat().fontFamily(), QStringLiteral("Verdana"));
+  EXPECT_DOUBLE_EQ(title.charFormat().fontPointSize(), 10.0);
+  EXPECT_EQ(title.charFormat().fontWeight(), QFont::Bold);
+  EXPECT_EQ(FindBlock(document, QStringLiteral("Chiesa")).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignHCenter);
+
+  const QTextFragment body = FindFragment(document, QStringLiteral("La chiesa"));
+  EXPECT_EQ(body.charFormat().fontFamily(), QStringLiteral("Arial"));
+  EXPECT_DOUBLE_EQ(body.charFormat().fontPointSize(), 8.0);
+  EXPECT_EQ(body.charFormat().fontWeight(), QFont::Normal);
+  EXPECT_TRUE(body.text().contains(QString::fromUtf8("ed è dedicata")));
+  EXPECT_TRUE(body.text().contains(QString::fromUtf8("l’ingresso costa 5 €.")));  // \rquote, \'80
+
+  // \li720\fi-360 with a tab, and \line keeping one paragraph.
+  const QTextBlock indented = FindBlock(document, QStringLiteral("Navata"));
+  EXPECT_DOUBLE_EQ(indented.blockFormat().leftMargin(), 48.0);
+  EXPECT_DOUBLE_EQ(indented.blockFormat().textIndent(), -24.0);
+  EXPECT_TRUE(indented.text().startsWith(QStringLiteral("\tNavata: ")));
+  EXPECT_TRUE(indented.text().contains(QStringLiteral("Giotto") + QChar(QChar::LineSeparator) + QStringLiteral("Abside")));
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("affreschi")).charFormat().fontItalic());
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("vetrate")).charFormat().fontUnderline());
+  EXPECT_FALSE(FindFragment(document, QStringLiteral("Navata")).charFormat().fontItalic());
+
+  EXPECT_EQ(FindFragment(document, QStringLiteral("Restauro")).charFormat().foreground().color(), QColor(128, 0, 0));
+  const QTextCharFormat stopped = FindFragment(document, QStringLiteral("lavori sospesi")).charFormat();
+  EXPECT_TRUE(stopped.fontStrikeOut());
+  EXPECT_EQ(stopped.foreground().color(), QColor(0, 128, 0));
+  // \cf0 is the automatic colour of the empty first entry: no colour of its own.
+  const QTextBlock colours = FindBlock(document, QStringLiteral("Restauro"));
+  int automatic = 0;
+  for (auto it = colours.begin(); !it.atEnd(); ++it)
+    if (it.fragment().text() == QStringLiteral(" e ")) {
+      ++automatic;
+      EXPECT_FALSE(it.fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    }
+  EXPECT_EQ(automatic, 1);
+
+  // \fcharset204 reads \'hh as code page 1251; \u8364? is the euro sign with its '?' skipped.
+  EXPECT_TRUE(FindBlock(document, QStringLiteral("gemellaggio")).text().startsWith(
+      QString::fromUtf8("Москва – gemellaggio; € 12.")));
+
+  const QTextBlock last = document.lastBlock();
+  EXPECT_TRUE(last.text().startsWith(QStringLiteral("Testo:")));  // the closing \par adds no empty line
+  EXPECT_EQ(last.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+  EXPECT_DOUBLE_EQ(FindFragment(document, QStringLiteral("Arezzo")).charFormat().fontPointSize(), 7.0);
+}
+
+TEST(RtfReader, RefusesWhatIsNotRtf) {
+  for (const char* bytes : {"", "Hello", "{\\rt", " {\\rtf1 x}", "rtf1", "{rtf1}"}) {
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old"));
+    EXPECT_FALSE(ReadRtf(QByteArray(bytes), document)) << bytes;
+    EXPECT_TRUE(document.isEmpty()) << bytes;
+  }
+}
+
+TEST(RtfReader, ReplacesTheWholeDocument) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1 first\\par second\\par}", document));
+  ASSERT_TRUE(ReadRtf("{\\rtf1 third}", document));
+  EXPECT_EQ(document.toPlainText(), QStringLiteral("third"));
+}
+
+TEST(RtfReader, DestinationsThatAreNotText) {
+  EXPECT_EQ(Text("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2\\blue3;}"
+                 "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}"
+                 "{\\header H}{\\footer F}{\\*\\unknown U}{\\*\\generator G;}Body}"),
+            QStringLiteral("Body"));
+  // Fields show their result, not their instruction; hidden text is not shown.
+  EXPECT_EQ(Text("{\\rtf1 see {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt the site}} now}"),
+            QStringLiteral("see the site now"));
+  EXPECT_EQ(Text("{\\rtf1 a{\\v hidden}b\\v c\\v0 d}"), QStringLiteral("abd"));
+  // An unknown destination without \* is text, as readers must show what they don't know.
+  EXPECT_EQ(Text("{\\rtf1 {\\newthing kept}}"), QStringLiteral("kept"));
+  // Escaped braces and backslashes, control symbols.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1 \\{a\\}\\\\b\\~c\\_d\\-e}", document));
+  EXPECT_EQ(document.firstBlock().text(), QString::fromUtf8("{a}\\b\u00A0c\u2011d\u00ADe"));
+}
+
+TEST(RtfReader, CodePagesAndUnicode) {
+  // \ansicpg; a font's \fcharset overrides it; \cpg in the font table too; double-byte pages.
+  EXPECT_EQ(Text("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}"), QString::fromUtf8("Аб"));
+  EXPECT_EQ(Text("{\\rtf1\\ansi{\\fonttbl{\\f0 A;}{\\f1\\fcharset161 G;}}\\'e0\\f1\\'e1}"), QString::fromUtf8("àα"));
+  EXPECT_EQ(Text("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0\\'82\\'a0}"), QString::fromUtf8("あ"));
+  EXPECT_EQ(Text("{\\rtf1{\\fonttbl{\\f0\\cpg1250 X;}}\\'9a}"), QString::fromUtf8("š"));
+  // \uN skips \ucN stand-ins: bytes, hex escapes or control words; a group end stops skipping.
+  EXPECT_EQ(Text("{\\rtf1 caf\\u233?s}"), QString::fromUtf8("cafés"));
+  EXPECT_EQ(Text("{\\rtf1\\uc2 \\u233\\'65\\'27x}"), QString::fromUtf8("éx"));
+  EXPECT_EQ(Text("{\\rtf1\\uc0 \\u233 x}"), QString::fromUtf8("éx"));
+  EXPECT_EQ(Text("{\\rtf1{\\uc3 \\u233 a}bc}"), QString::fromUtf8("ébc"));
+  EXPECT_EQ(Text("{\\rtf1\\uc1\\u8364\\endash x}"), QString::fromUtf8("€x"));
+  // Negative values count from 65536; surrogate pairs come as two \u.
+  EXPECT_EQ(Text("{\\rtf1\\u-3937?}"), QString(QChar(0xF09F)));
+  EXPECT_EQ(Text("{\\rtf1\\u-10179?\\u-8704?}"), QString::fromUtf8("😀"));
+}
+
+TEST(RtfReader, TablesAsText) {
+  // Empty cells keep their separators; a nested table's cells too.
+  EXPECT_EQ(Text("{\\rtf1\\trowd\\cellx100\\cellx200\\cellx300 \\intbl a\\cell\\cell c\\cell\\row"
+                 "\\trowd\\cellx100 \\intbl\\cell\\row\\pard after}"),
+            QStringLiteral("a\t\tc\n\nafter"));
+  // The paragraphs of one cell are lines of the row's paragraph.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\intbl one\\par two\\cell three\\cell\\row}", document));
+  EXPECT_EQ(document.blockCount(), 1);
+  EXPECT_EQ(document.firstBlock().text(),
+            QString(QStringLiteral("one") + QChar(QChar::LineSeparator) + QStringLiteral("two\tthree")));
+}
+
+TEST(RtfReader, MalformedInputEndsCleanly) {
+  // Unbalanced braces: a missing end is forgiven, what follows the closing brace is not read.
+  EXPECT_EQ(Text("{\\rtf1 abc"), QStringLiteral("abc"));
+  EXPECT_EQ(Text("{\\rtf1 {{{ x"), QStringLiteral(" x"));
+  EXPECT_EQ(Text("{\\rtf1 a}}}}b{"), QStringLiteral("a"));
+  // Truncated and broken escapes.
+  EXPECT_EQ(Text("{\\rtf1 a\\'4"), QStringLiteral("a"));
+  EXPECT_EQ(Text("{\\rtf1 a\\'"), QStringLiteral("a"));
+  EXPECT_EQ(Text("{\\rtf1 a\\"), QStringLiteral("a"));
+  EXPECT_EQ(Text("{\\rtf1 a\\'zz}"), QStringLiteral("azz"));
+  EXPECT_EQ(Text("{\\rtf1 a\\u"), QStringLiteral("a"));
+  // Huge numbers saturate and stay harmless.
+  EXPECT_EQ(Text("{\\rtf1\\u99999999999999999999?x}"), QString(QChar(QChar::ReplacementCharacter)) + QStringLiteral("x"));
+  EXPECT_EQ(Text("{\\rtf1\\u-40000?x}"), QString(QChar(QChar::ReplacementCharacter)) + QStringLiteral("x"));
+  EXPECT_EQ(Text("{\\rtf1{\\uc2147483647\\u65 abc} def}"), QStringLiteral("A def"));
+  EXPECT_EQ(Text("{\\rtf1\\fs99999999999\\li-99999999999\\cf99999 big}"), QStringLiteral("big"));
+  // A lone surrogate, NUL and control bytes, and the document's own object character.
+  const QString replacement(QChar(QChar::ReplacementCharacter));
+  QByteArray controls("{\\rtf1 a\\u55357?b\x01");
+  controls.append('\0').append("c\\u65532?}");
+  EXPECT_EQ(Text(controls), QStringLiteral("a") + replacement + QStringLiteral("bc") + replacement);
+  // \bin data is taken off the input wherever it is, clamped to what is there.
+  EXPECT_EQ(Text("{\\rtf1 a\\bin3 }{xc}"), QStringLiteral("ac"));
+  EXPECT_EQ(Text("{\\rtf1 a\\bin4294967295 xyz}"), QStringLiteral("a"));
+  EXPECT_EQ(Text("{\\rtf1 a\\bin-5 b}"), QStringLiteral("ab"));
+}
+
+TEST(RtfReader, NestingDepthIsCapped) {
+  const auto nested = [](int depth) {
+    return QByteArray("{\\rtf1 ") + QByteArray(depth - 1, '{') + "deep" + QByteArray(depth, '}');
+  };
+  QTextDocument document;
+  EXPECT_TRUE(ReadRtf(nested(RtfMaxGroupDepth), document));
+  EXPECT_EQ(document.toPlainText(), QStringLiteral("deep"));
+  EXPECT_FALSE(ReadRtf(nested(RtfMaxGroupDepth + 1), document));
+  EXPECT_TRUE(document.isEmpty());
+  EXPECT_FALSE(ReadRtf(QByteArray("{\\rtf1 ") + QByteArray(1000000, '{'), document));
+}
+
+TEST(RtfReader, BrokenPicturesAreLeftOut) {
+  const QByteArray png = ReadFixture(QStringLiteral("sources/quadro.png"));
+  ASSERT_FALSE(png.isEmpty());
+  const QByteArray hex = png.toHex();
+  const auto count = [](const QByteArray& rtf) {
+    QTextDocument document;
+    EXPECT_TRUE(ReadRtf(rtf, document));
+    return Images(document).size();
+  };
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex + "}}"), 1u);
+  // Binary picture data after \bin is read as well.
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}}"), 1u);
+  // No format we show, a cut stream, a broken stream, nothing at all, a truncated file.
+  EXPECT_EQ(count("{\\rtf1{\\pict\\wmetafile8 " + hex + "}}"), 0u);
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex.left(hex.size() / 2) + "}}"), 0u);
+  EXPECT_EQ(count("{\\rtf1{\\pict\\jpegblip " + hex + "}}"), 0u);
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip}}"), 0u);
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex.left(41)), 0u);
+  // A PNG that claims 100000 x 100000 pixels is not decoded.
+  QByteArray huge = png;
+  const char dims[8] = {0, 1, static_cast<char>(0x86), static_cast<char>(0xA0),
+                        0, 1, static_cast<char>(0x86), static_cast<char>(0xA0)};
+  huge.replace(16, 8, QByteArray(dims, 8));
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + huge.toHex() + "}}"), 0u);
+  // A picture inside a picture is ignored, the outer one kept; the input may end inside it.
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip{\\pict\\pngblip " + hex + "}" + hex + "}}"), 1u);
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex), 1u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);  // images and fonts need the GUI side of Qt
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
