@@ -58,3 +58,6 @@ add_library(pinacora_rtf STATIC
 target_include_directories(pinacora_rtf PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(pinacora_rtf PUBLIC Qt5::Gui)
 target_link_libraries(pinacora_ui PUBLIC pinacora_rtf)
+target_sources(pinacora_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/tformtextviewer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tformtextviewer.h)

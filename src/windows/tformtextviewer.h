@@ -17,4 +17,9 @@ class TFormTextViewer : public QWidget {
   void LoadFromStream(TMemoryStream& stream);
 
   QTextEdit* RichEdit = nullptr;
+
+ private:
+  void createWindow();
+  void createRichEdit();
+  void createLayout();
 };
