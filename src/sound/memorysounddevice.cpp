@@ -36,6 +36,7 @@ class MemorySoundBuffer : public ISoundBuffer {
     State->Calls.push_back("Lock");
     if (State->Primary) return DSERR_INVALIDCALL;
     if (State->Lost) return DSERR_BUFFERLOST;
+    if (FAILED(State->LockResult)) return State->LockResult;
     const std::size_t size = State->Samples->size();
     if (region == nullptr || regionBytes == nullptr || offset > size || bytes > size - offset)
       return DSERR_INVALIDPARAM;

@@ -25,6 +25,7 @@ struct MemoryBufferState {
 
   int RestoreRefusals = 0;  // Restore answers DSERR_BUFFERLOST this many more times
   HRESULT StatusResult = DS_OK;
+  HRESULT LockResult = DS_OK;
   std::uint32_t ExtraStatus = 0;  // ORed into the status word
 
   std::int32_t Volume = 0;

@@ -288,20 +288,26 @@ TEST_F(EngineTest, ADeviceThatNeverRestoresDoesNotHangThePlayer) {
 }
 
 TEST_F(EngineTest, SilencePadsShortDataWith128For8BitAnd0Otherwise) {
+  Open();
+  const auto bytes = Ramp(10);
   for (const std::uint16_t bits : {8, 16}) {
-    auto state = std::make_shared<MemorySoundState>();
-    CSoundManager manager(MemorySoundDeviceFactory(state));
-    ASSERT_EQ(manager.OpenDevice(nullptr, DSSCL_PRIORITY, nullptr), S_OK);
-    const auto bytes = Ramp(64);
-    std::unique_ptr<CSound> sound;
-    ASSERT_EQ(manager.MakeSound(&sound, bytes.data(), 64, Pcm(1, 8000, bits), 0, GUID(), 1), S_OK);
     const std::uint8_t silence = bits == 8 ? 0x80 : 0x00;
+    // A sound whose buffer is larger than its data (MakeSound never makes one).
+    auto make = [&](std::uint32_t dataBytes) {
+      const WAVEFORMATEX format = Pcm(1, 8000, bits);
+      DSBUFFERDESC desc;
+      desc.dwSize = kBufferDescSize;
+      desc.dwBufferBytes = 64;
+      desc.lpwfxFormat = &format;
+      std::vector<std::unique_ptr<ISoundBuffer>> buffers(1);
+      EXPECT_EQ(Manager->GetDevice()->CreateSoundBuffer(desc, buffers[0]), S_OK);
+      auto wave = std::make_unique<CWaveFile>();
+      wave->AttachMemory(bytes.data(), dataBytes, format, 1);
+      return std::make_unique<CSound>(std::move(buffers), 64, 1, std::move(wave), 0);
+    };
 
-    // A reader holding fewer bytes than the buffer: the rest is silence.
-    CWaveFile* wave = const_cast<CWaveFile*>(sound->GetWave());
-    wave->DataSize = 10;
-    ASSERT_EQ(sound->FillBuffer(sound->BufferAt(0), false), S_OK);
-    const auto& samples = *state->Buffers[0]->Samples;
+    auto sound = make(10);  // construction fills buffer 0
+    const auto& samples = *State->LastStatic()->Samples;
     for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(samples[i], bytes[i]);
     for (std::size_t i = 10; i < 64; ++i) ASSERT_EQ(samples[i], silence) << "bits " << bits << " at " << i;
 
@@ -309,10 +315,10 @@ TEST_F(EngineTest, SilencePadsShortDataWith128For8BitAnd0Otherwise) {
     ASSERT_EQ(sound->FillBuffer(sound->BufferAt(0), true), S_OK);
     for (std::size_t i = 0; i < 64; ++i) ASSERT_EQ(samples[i], bytes[i % 10]);
 
-    // Nothing to read: all silence.
-    wave->DataSize = 0;
-    ASSERT_EQ(sound->FillBuffer(sound->BufferAt(0), true), S_OK);
-    for (std::size_t i = 0; i < 64; ++i) ASSERT_EQ(samples[i], silence);
+    // Nothing to read: all silence, repeat or not.
+    auto empty = make(0);
+    ASSERT_EQ(empty->FillBuffer(empty->BufferAt(0), true), S_OK);
+    for (std::uint8_t sample : *State->LastStatic()->Samples) ASSERT_EQ(sample, silence);
   }
 }
 
@@ -330,6 +336,50 @@ TEST_F(EngineTest, OddLength16BitDataPlaysItsWholeSamples) {
   std::unique_ptr<CSound> eight;
   ASSERT_EQ(Manager->MakeSound(&eight, bytes.data(), 101, Pcm(1, 11025, 8), 0, GUID(), 1), S_OK);
   EXPECT_EQ(State->Descriptions.back().dwBufferBytes, 101u);
+}
+
+TEST_F(EngineTest, ASoundWithoutBuffersAnswersNotInitialized) {
+  CSound empty(std::vector<std::unique_ptr<ISoundBuffer>>(), 0, 0, nullptr, 0);
+  EXPECT_EQ(empty.Play(0, 0, 0, -1, 0), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(empty.Stop(), CO_E_NOTINITIALIZED);
+  EXPECT_EQ(empty.PickBuffer(), nullptr);
+  EXPECT_EQ(empty.BufferAt(0), nullptr);
+}
+
+TEST_F(EngineTest, DeviceFailuresDuringFillAndPlayComeBackUnchanged) {
+  Open();
+  const auto bytes = Ramp(100);
+  auto sound = Make(bytes, DSBCAPS_CTRLVOLUME, 1);
+  auto& buffer = *State->Buffers[0];
+
+  // A status that cannot be read stops the play before anything is played.
+  buffer.StatusResult = DSERR_INVALIDCALL;
+  EXPECT_EQ(sound->Play(0, 0, 0, -1, 0), DSERR_INVALIDCALL);
+  EXPECT_EQ(sound->FillBuffer(sound->BufferAt(0), false), DSERR_INVALIDCALL);
+  buffer.StatusResult = DS_OK;
+  EXPECT_EQ(buffer.PlayCount, 0);
+
+  // A lock refused during the refill after a restore: the play stops with the lock's code.
+  State->MarkLost(0);
+  buffer.LockResult = DSERR_INVALIDCALL;
+  EXPECT_EQ(sound->Play(0, 0, 0, -1, 0), DSERR_INVALIDCALL);
+  EXPECT_EQ(buffer.PlayCount, 0);
+  EXPECT_EQ(sound->FillBuffer(sound->BufferAt(0), false), DSERR_INVALIDCALL);
+  buffer.LockResult = DS_OK;
+  EXPECT_EQ(sound->Play(0, 0, 0, -1, 0), S_OK);
+  EXPECT_EQ(buffer.PlayCount, 1);
+}
+
+TEST_F(EngineTest, EffectsSoundFailingOnALaterBufferReturnsTheCode) {
+  Open();
+  const auto bytes = Ramp(100);
+  State->CreateResult = DSERR_OUTOFMEMORY;
+  State->FailCreateAfter = 1;
+  std::unique_ptr<CSound> sound;
+  EXPECT_EQ(Manager->MakeSound(&sound, bytes.data(), 100, Pcm(1, 11025, 16), DSBCAPS_CTRLFX, GUID(), 2),
+            DSERR_OUTOFMEMORY);
+  EXPECT_FALSE(sound);
+  EXPECT_TRUE(State->Buffers[0]->Released);
 }
 
 TEST(WaveFile, ReadsInPiecesAndStopsAtTheEnd) {
