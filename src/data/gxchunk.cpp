@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <sys/stat.h>
 
 #include "bytes.h"
@@ -37,16 +38,24 @@ void TGXChunk::AssignData(std::vector<std::uint8_t> bytes) {
 std::int32_t TGXChunk::ReadRecord(const std::uint8_t* bytes, std::size_t available, std::int32_t resultWhenEmpty,
                                   std::int32_t headerIncluded) {
   if (bytes == nullptr || available < std::size_t(FixedSize)) return kRecordDoesNotFit;
-  DataLength = ReadI32(bytes + kFixedDataLength);
-  Name = ReadText(bytes + kFixedName, kTextFieldSize);
-  Id = ReadI32(bytes + kFixedId);
-  UserId = ReadI32(bytes + kFixedUserId);
-  ReadTail(bytes);
-  Data.clear();
+  ReadFixedBlock(bytes);
   if (DataLength <= 0) return resultWhenEmpty;
   if (std::size_t(DataLength) > available - std::size_t(FixedSize)) return kRecordDoesNotFit;
+  // The answer is a 32-bit count; a record too long to count does not fit either.
+  if (std::int64_t(headerIncluded) + FixedSize + DataLength > std::numeric_limits<std::int32_t>::max()) {
+    return kRecordDoesNotFit;
+  }
   Data.assign(bytes + FixedSize, bytes + FixedSize + DataLength);
   return headerIncluded + FixedSize + DataLength;
+}
+
+void TGXChunk::ReadFixedBlock(const std::uint8_t* fixed) {
+  DataLength = ReadI32(fixed + kFixedDataLength);
+  Name = ReadText(fixed + kFixedName, kTextFieldSize);
+  Id = ReadI32(fixed + kFixedId);
+  UserId = ReadI32(fixed + kFixedUserId);
+  ReadTail(fixed);
+  Data.clear();
 }
 
 std::int32_t TGXChunk::WriteRecordTo(std::uint8_t* destination, std::size_t capacity, bool writeData) const {
@@ -75,12 +84,7 @@ std::size_t TGXChunk::ReadBodyFrom(std::FILE* file) {
   std::vector<std::uint8_t> fixed(static_cast<std::size_t>(FixedSize), 0);
   std::size_t blocks = std::fread(fixed.data(), fixed.size(), 1, file);
   if (blocks != 1) return blocks;
-  DataLength = ReadI32(fixed.data() + kFixedDataLength);
-  Name = ReadText(fixed.data() + kFixedName, kTextFieldSize);
-  Id = ReadI32(fixed.data() + kFixedId);
-  UserId = ReadI32(fixed.data() + kFixedUserId);
-  ReadTail(fixed.data());
-  Data.clear();
+  ReadFixedBlock(fixed.data());
   if (DataLength > 0) {
     const long long left = BytesLeft(file);
     if (left >= 0 && DataLength > left) return 0;  // the file cannot hold the data it announces

@@ -40,6 +40,13 @@ class TGXChunk {
   // Replaces the data bytes; answers the new DataLength or 0 when refused.
   virtual std::int32_t SetData(const std::uint8_t* bytes, std::int32_t length);
 
+  // Reads a fixed block alone (the common fields and the class's own) and drops any data; the
+  // caller supplies the data bytes afterwards. Used by readers that fetch the data themselves.
+  void ReadFixedBlock(const std::uint8_t* fixed);
+  // True for the classes whose records must carry data (DataLength above 0): a record of such a
+  // class without data is malformed.
+  virtual bool RequiresData() const { return false; }
+
   std::int32_t GetType() const { return Type; }
   int GetFixedSize() const { return FixedSize; }
   bool HasData() const { return !Data.empty(); }
@@ -85,6 +92,7 @@ class TGXChunkWithData : public TGXChunk {
   void WriteRecord(std::FILE* file) const override;
   std::int32_t ReadFromBuffer(const std::uint8_t* bytes, std::size_t available) override;
   std::int32_t WriteToBuffer(std::uint8_t* destination, std::size_t capacity) const override;
+  bool RequiresData() const override { return true; }
 
  protected:
   using TGXChunk::TGXChunk;

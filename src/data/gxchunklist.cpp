@@ -1,5 +1,6 @@
 #include "gxchunklist.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -32,35 +33,83 @@ void AppendFormat(std::string& text, const char* format, ...) {
 
 }  // namespace
 
+void TBlobSource::ReadData(std::size_t position, std::size_t count, std::vector<std::uint8_t>& data) {
+  data.resize(count);
+  Read(position, data.data(), count);
+}
+
+namespace {
+
+class TMemoryBlobSource : public TBlobSource {
+ public:
+  TMemoryBlobSource(const std::uint8_t* bytes, std::size_t length) : Bytes(bytes), Size(length) {}
+  std::size_t Length() const override { return Size; }
+  void Read(std::size_t position, std::uint8_t* destination, std::size_t count) override {
+    std::memcpy(destination, Bytes + position, count);
+  }
+  void ReadData(std::size_t position, std::size_t count, std::vector<std::uint8_t>& data) override {
+    data.assign(Bytes + position, Bytes + position + count);
+  }
+
+ private:
+  const std::uint8_t* Bytes;
+  std::size_t Size;
+};
+
+}  // namespace
+
 std::int32_t TGXChunkList::ReadFromBuffer(const std::uint8_t* bytes, std::int32_t length) {
   if (bytes == nullptr || length < kListHeaderSize) return 0;
-  const std::size_t size = std::size_t(length);
+  TMemoryBlobSource source(bytes, std::size_t(length));
+  return ReadFrom(source);
+}
 
-  Magic = ReadText(bytes + kListMagic, kMagicFieldSize);
-  Name = ReadText(bytes + kListName, kTextFieldSize);
-  Id = ReadI32(bytes + kListId);
-  UserId = ReadI32(bytes + kListUserId);
-  HeaderType = bytes[kListType];
-  ChunkCount = ReadI32(bytes + kListChunkCount);
+std::int32_t TGXChunkList::ReadFrom(TBlobSource& source) {
+  // Positions are answered as 32-bit counts, so a longer blob is read only as far as they reach.
+  const std::size_t size = std::min<std::size_t>(source.Length(), std::numeric_limits<std::int32_t>::max());
+  if (size < std::size_t(kListHeaderSize)) return 0;
+
+  std::array<std::uint8_t, kListHeaderSize> listHeader{};
+  source.Read(0, listHeader.data(), listHeader.size());
+  Magic = ReadText(listHeader.data() + kListMagic, kMagicFieldSize);
+  Name = ReadText(listHeader.data() + kListName, kTextFieldSize);
+  Id = ReadI32(listHeader.data() + kListId);
+  UserId = ReadI32(listHeader.data() + kListUserId);
+  HeaderType = listHeader[kListType];
+  ChunkCount = ReadI32(listHeader.data() + kListChunkCount);
   Type = HeaderType;
 
+  std::array<std::uint8_t, kChunkHeaderSize> header{};
+  std::vector<std::uint8_t> fixed;
   std::size_t position = kListHeaderSize;
   for (std::int32_t i = 0; i < ChunkCount; ++i) {
     // A record must hold its header, its fixed block and its data inside the blob, carry the
     // chunk magic and a type that has a class; anything else ends the parse here.
-    if (position >= size || size - position < std::size_t(kChunkHeaderSize)) return 0;
-    const std::uint8_t* header = bytes + position;
-    if (!SameTextIgnoringCase(header + kChunkMagic, kMagicFieldSize, kChunkMagicText)) return 0;
-    const std::int32_t type = ReadI32(header + kChunkType);
+    if (position >= size || size - position < header.size()) return 0;
+    source.Read(position, header.data(), header.size());
+    if (!SameTextIgnoringCase(header.data() + kChunkMagic, kMagicFieldSize, kChunkMagicText)) return 0;
+    const std::int32_t type = ReadI32(header.data() + kChunkType);
     if (!IsParsedChunkType(type)) return 0;
-    position += kChunkHeaderSize;
+    position += header.size();
 
     std::unique_ptr<TGXChunk> chunk = CreateChunk(type);
-    chunk->Magic = ReadText(header + kChunkMagic, kMagicFieldSize);
-    std::int32_t consumed = chunk->ReadFromBuffer(bytes + position, size - position);
-    if (consumed <= 0) return 0;  // does not fit, or a record that must carry data has none
-    if (type == kChunkVrmlShape) consumed -= kChunkHeaderSize;  // its count includes the header
-    position += std::size_t(consumed);
+    chunk->Magic = ReadText(header.data() + kChunkMagic, kMagicFieldSize);
+    const std::size_t fixedSize = std::size_t(chunk->GetFixedSize());
+    if (size - position < fixedSize) return 0;
+    fixed.resize(fixedSize);
+    source.Read(position, fixed.data(), fixedSize);
+    chunk->ReadFixedBlock(fixed.data());
+    position += fixedSize;
+    // Each class's record is its header, its fixed block and DataLength bytes (a shape's own
+    // count includes the header it follows; the position lands after the record all the same).
+    if (chunk->DataLength > 0) {
+      const std::size_t dataLength = std::size_t(chunk->DataLength);
+      if (dataLength > size - position) return 0;
+      source.ReadData(position, dataLength, chunk->Data);
+      position += dataLength;
+    } else if (chunk->RequiresData()) {
+      return 0;  // a record that must carry data has none
+    }
     Chunks.push_back(std::move(chunk));
   }
   return static_cast<std::int32_t>(position);
@@ -108,13 +157,15 @@ std::vector<std::uint8_t> TGXChunkList::WriteToBlob() const {
     total += std::size_t(kChunkHeaderSize) + std::size_t(chunk->GetFixedSize()) + std::size_t(chunk->DataLength);
     if (total > std::size_t(std::numeric_limits<std::int32_t>::max())) return {};
   }
+  std::array<std::uint8_t, kListHeaderSize> header{};
+  WriteText(header.data() + kListMagic, kMagicFieldSize, Magic);
+  WriteText(header.data() + kListName, kTextFieldSize, Name);
+  WriteI32(header.data() + kListId, Id);
+  WriteI32(header.data() + kListUserId, UserId);
+  header[kListType] = Type;
+  WriteI32(header.data() + kListChunkCount, GetCount());
   std::vector<std::uint8_t> blob(total, 0);
-  WriteText(blob.data() + kListMagic, kMagicFieldSize, Magic);
-  WriteText(blob.data() + kListName, kTextFieldSize, Name);
-  WriteI32(blob.data() + kListId, Id);
-  WriteI32(blob.data() + kListUserId, UserId);
-  blob[kListType] = Type;
-  WriteI32(blob.data() + kListChunkCount, GetCount());
+  std::copy(header.begin(), header.end(), blob.begin());
   std::size_t position = kListHeaderSize;
   for (const auto& chunk : Chunks) {
     const std::int32_t written = chunk->WriteToBuffer(blob.data() + position, blob.size() - position);

@@ -9,6 +9,18 @@
 
 #include "gxchunk.h"
 
+// Where the bytes of a list blob come from: memory, or a region of an open file.
+class TBlobSource {
+ public:
+  virtual ~TBlobSource() = default;
+  // The blob's length in bytes.
+  virtual std::size_t Length() const = 0;
+  // Copies count bytes from position; the parser asks only within Length().
+  virtual void Read(std::size_t position, std::uint8_t* destination, std::size_t count) = 0;
+  // Fills a chunk's data vector with count bytes from position.
+  virtual void ReadData(std::size_t position, std::size_t count, std::vector<std::uint8_t>& data);
+};
+
 class TGXChunkList {
  public:
   TGXChunkList() = default;
@@ -20,6 +32,9 @@ class TGXChunkList {
   // (or held a malformed record) before ChunkCount records were read. The records read before
   // that point stay in the list.
   std::int32_t ReadFromBuffer(const std::uint8_t* bytes, std::int32_t length);
+  // The same parse over any source of blob bytes; a reader that streams from the file gives each
+  // chunk its data without holding the whole blob in memory.
+  std::int32_t ReadFrom(TBlobSource& source);
 
   std::int32_t GetCount() const { return static_cast<std::int32_t>(Chunks.size()); }
   // The chunk at index, or null when the index is out of range. It lives as long as the list.

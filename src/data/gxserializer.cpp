@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "bytes.h"
@@ -21,6 +22,38 @@ long long FileLength(std::FILE* file) {
   if (fstat(fileno(file), &st) != 0) return -1;
   return static_cast<long long>(st.st_size);
 }
+
+// The blob of one directory entry, read from the file piece by piece as the parser asks for it.
+// Bytes past the end of the file read as zeros; like ReadBlob, the blob is never taken to be
+// longer than the file itself.
+class TFileBlobSource : public TBlobSource {
+ public:
+  TFileBlobSource(std::FILE* file, const TDirectoryEntry& entry) : File(file), Offset(entry.Offset) {
+    FileSize = FileLength(file);
+    Size = std::size_t(FileSize < 0 ? entry.Size : std::min<long long>(entry.Size, FileSize));
+  }
+
+  std::size_t Length() const override { return Size; }
+
+  void Read(std::size_t position, std::uint8_t* destination, std::size_t count) override {
+    const long long at = Offset + static_cast<long long>(position);
+    std::size_t inFile = count;
+    if (FileSize >= 0) inFile = std::size_t(std::clamp<long long>(FileSize - at, 0, static_cast<long long>(count)));
+    std::size_t got = 0;
+    if (inFile > 0 && (Cursor == at || std::fseek(File, at, SEEK_SET) == 0)) {
+      got = std::fread(destination, 1, inFile, File);
+      Cursor = at + static_cast<long long>(got);
+    }
+    if (got < count) std::memset(destination + got, 0, count - got);
+  }
+
+ private:
+  std::FILE* File;
+  long long Offset;
+  long long FileSize = -1;
+  long long Cursor = -1;
+  std::size_t Size = 0;
+};
 
 }  // namespace
 
@@ -82,11 +115,16 @@ std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFile(const std::string& fil
   if (!header.Read(file.get()) || !header.SignatureMatches()) return nullptr;
   for (const TDirectoryEntry& entry : header.Directory()) {
     if (entry.Id != id) continue;
-    std::vector<std::uint8_t> blob;
-    if (!TGXSerializer::ReadBlob(file.get(), entry, blob)) return nullptr;
-    auto list = std::make_unique<TGXChunkList>();
-    list->ReadFromBuffer(blob.data(), static_cast<std::int32_t>(blob.size()));
-    return list;
+    return ReadList(file.get(), entry);
   }
   return nullptr;
+}
+
+std::unique_ptr<TGXChunkList> TGXSerializer::ReadList(std::FILE* file, const TDirectoryEntry& entry) {
+  if (entry.Offset < 0 || entry.Size < 0) return nullptr;
+  // Each chunk's data goes from the file straight into the chunk: the blob is never held twice.
+  TFileBlobSource source(file, entry);
+  auto list = std::make_unique<TGXChunkList>();
+  list->ReadFrom(source);
+  return list;
 }

@@ -44,5 +44,9 @@ class TGXSerializer {
   // Reads the blob of one directory entry: its Size bytes from its Offset, the bytes past the end
   // of the file read as zeros. The zero padding never makes the blob longer than the file itself.
   // False for a negative Offset or Size.
+  // Loads the list of one directory entry, reading the blob as ReadBlob does, but each chunk's
+  // data straight from the file. Null for a negative Offset or Size.
+  static std::unique_ptr<TGXChunkList> ReadList(std::FILE* file, const TDirectoryEntry& entry);
+
   static bool ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std::vector<std::uint8_t>& blob);
 };

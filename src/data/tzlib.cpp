@@ -10,6 +10,8 @@ namespace {
 
 // The most a deflate stream can expand: 1032 output bytes per input byte, plus one step.
 constexpr std::size_t kMaxExpansion = 1032;
+// What packed pictures and sounds usually expand by, at most.
+constexpr std::size_t kUsualExpansion = 4;
 
 // Output through a local step buffer, handed to a stream that may take fewer bytes than offered.
 struct StreamSink {
@@ -101,9 +103,13 @@ std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& 
   const std::size_t inputLength = (data == nullptr || length <= 0) ? 0 : std::size_t(length);
   // The answered length is 32-bit, so no cap may let the output pass what it can count.
   cap = std::min<std::size_t>(cap, std::numeric_limits<std::int32_t>::max());
-  // A caller that knows the size passes it as the cap; reserve it, but never more than the input
-  // could possibly inflate to, so a tiny stream that claims a huge image costs nothing.
-  if (cap < kDefaultInflateCap) output.reserve(std::min(cap, inputLength * kMaxExpansion) + kInflateStep);
+  // A caller that knows the size passes it as the cap: reserve it, but never more than the input
+  // could possibly inflate to, so a tiny stream that claims a huge image costs nothing. Without a
+  // size, reserve a guess that covers the usual ratios, so that large outputs are rarely copied
+  // while they grow (pages of the reserve that are never written are never touched).
+  const std::size_t expected = cap < kDefaultInflateCap ? std::min(cap, inputLength * kMaxExpansion)
+                                                        : std::min(cap, inputLength * kUsualExpansion);
+  output.reserve(expected + kInflateStep);
   VectorSink sink{output};
   bool ended = false;
   const int code = InflateLoop(data, inputLength, cap, sink, ended);

@@ -1,0 +1,54 @@
+// Small helpers shared by the benchmarks: a monotonic stopwatch and texture-like test data.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace bench {
+
+inline double Seconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Processor time of the whole process, user and system: unlike wall time, it does not count the
+// time other programs on a busy machine take from us.
+inline double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Wall and processor time of one run.
+struct Times {
+  double wall = 1e9;
+  double cpu = 1e9;
+  void KeepBest(double w, double c) {
+    wall = std::min(wall, w);
+    cpu = std::min(cpu, c);
+  }
+};
+
+// Bytes like an RGB picture row by row: smooth gradients and a little noise.
+inline std::vector<std::uint8_t> TextureLike(std::size_t size, std::uint32_t seed, std::size_t width = 1024) {
+  std::vector<std::uint8_t> bytes(size);
+  std::minstd_rand random(seed);
+  const std::size_t phase = seed * 37;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t pixel = i / 3, x = pixel % width, y = pixel / width;
+    const std::size_t channel = i % 3;
+    const std::size_t smooth = (x * (channel + 1)) / 5 + (y * (3 - channel)) / 7 + phase;
+    const std::uint32_t r = random();
+    const std::size_t noise = r % 10 < 3 ? (r / 10) % 3 : 0;  // a little grain on three bytes in ten
+    bytes[i] = static_cast<std::uint8_t>(smooth + noise);
+  }
+  return bytes;
+}
+
+}  // namespace bench
