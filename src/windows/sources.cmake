@@ -61,3 +61,8 @@ target_link_libraries(pinacora_ui PUBLIC pinacora_rtf)
 target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/tformtextviewer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tformtextviewer.h)
+
+# --- Operas browser -----------------------------------------------------------------------------
+target_sources(pinacora_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/tformtreeview.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tformtreeview.h)

@@ -1,0 +1,16 @@
+// GoogleTest main for the browser: the program's own application object (whose exception display
+// the browser relies on) and the examiner-viewer binding.
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <Inventor/Qt/SoQt.h>
+
+#include "tapplication.h"
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  QWidget top;
+  SoQt::init(&top);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
