@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch root and checks what a Linux desktop expects to find there,
+# and that the launcher refuses what it cannot start.
+#   install_test.sh BUILD_DIR
+set -eu
+build=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+for f in usr/bin/pinacora usr/bin/pinacora-data usr/libexec/pinacora/pinacora \
+         usr/share/applications/pinacora.desktop usr/share/icons/hicolor/256x256/apps/pinacora.png \
+         usr/share/metainfo/org.pinacora.Pinacora.metainfo.xml usr/share/pinacora/demo/kddata.bin; do
+  [ -e "$root/$f" ] || fail "missing $f"
+done
+[ -x "$root/usr/bin/pinacora" ] || fail "the launcher is not executable"
+grep -q '^Exec=pinacora$' "$root/usr/share/applications/pinacora.desktop" || fail "desktop entry does not start the launcher"
+"$root/usr/bin/pinacora-data" check "$root/usr/share/pinacora/demo/kddata.bin" >/dev/null || fail "installed demo does not pass check"
+
+set +e
+"$root/usr/bin/pinacora" /no/such/place 2>/dev/null; [ $? -eq 2 ] || fail "launcher accepted a missing folder"
+"$root/usr/bin/pinacora" "$root/usr/share/applications/pinacora.desktop" 2>/dev/null
+[ $? -eq 2 ] || fail "launcher accepted a file not named kddata.bin"
+empty=$(mktemp -d); "$root/usr/bin/pinacora" "$empty" 2>/dev/null; status=$?; rmdir "$empty"
+[ $status -eq 2 ] || fail "launcher accepted a folder without kddata.bin"
+echo "PASS: install layout and launcher"
