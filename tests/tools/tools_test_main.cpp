@@ -1,12 +1,14 @@
-// GoogleTest main for the developer tools: a QApplication and the examiner-viewer binding.
+// GoogleTest main for the developer tools: the program's application object (so that errors
+// reach its exception display) and the examiner-viewer binding.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QWidget>
 #include <Inventor/Qt/SoQt.h>
 
+#include "tapplication.h"
+
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
+  TApplication application(argc, argv);
   QWidget top;
   SoQt::init(&top);
   ::testing::InitGoogleTest(&argc, argv);
