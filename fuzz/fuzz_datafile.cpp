@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "gxserializer.h"
@@ -54,16 +55,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (header.SignatureMatches()) std::abort();
   }
 
-  for (const TDirectoryEntry& entry : directory) {
-    const std::unique_ptr<TGXChunkList> list = banker.GetChunkList(entry.Id);
+  // Each Id once: a damaged directory repeats Ids (all-zero entries) many times over.
+  std::set<std::int32_t> ids;
+  for (const TDirectoryEntry& entry : directory) ids.insert(entry.Id);
+  for (const std::int32_t id : ids) {
+    const std::unique_ptr<TGXChunkList> list = banker.GetChunkList(id);
     if (list && !header.SignatureMatches()) std::abort();
     if (!list) continue;
     std::string text;
     list->Dump(text);
+
+    // The list read piece by piece from the file equals the list parsed from the whole blob.
+    const TDirectoryEntry* first = nullptr;
+    for (const TDirectoryEntry& entry : directory) {
+      if (entry.Id == id) {
+        first = &entry;
+        break;
+      }
+    }
+    std::FILE* blobFile = std::fopen(path.c_str(), "rb");
+    std::vector<std::uint8_t> blob;
+    if (blobFile == nullptr || !TGXSerializer::ReadBlob(blobFile, *first, blob)) std::abort();
+    std::fclose(blobFile);
+    TGXChunkList whole;
+    whole.ReadFromBuffer(blob.data(), static_cast<std::int32_t>(blob.size()));
+    std::string wholeText;
+    whole.Dump(wholeText);
+    if (wholeText != text || whole.GetCount() != list->GetCount()) std::abort();
+    for (std::int32_t i = 0; i < whole.GetCount(); ++i) {
+      if (whole.GetChunk(i)->Data != list->GetChunk(i)->Data) std::abort();
+    }
     TVecInfos movies, notes;
-    banker.ListOperaItems(entry.Id, movies, notes);
-    for (const TagInfo& note : notes) banker.GetNoteStream(entry.Id, note.UserId);
-    for (const TagInfo& movie : movies) banker.ExtractMovie(entry.Id, movie.UserId);
+    banker.ListOperaItems(id, movies, notes);
+    for (const TagInfo& note : notes) banker.GetNoteStream(id, note.UserId);
+    if (!movies.empty()) banker.ExtractMovie(id, movies.back().UserId);
   }
   return 0;
 }

@@ -61,7 +61,9 @@ bool THeaderBlock::Read(std::FILE* file) {
   Bytes.assign(kHeaderBlockSize, 0);
   if (std::fseek(file, 0, SEEK_SET) != 0) return false;
   std::fread(Bytes.data(), 1, Bytes.size(), file);
-  return true;
+  // A short file is fine (zero-filled); a read error (a folder, a device that fails) means the
+  // file could not be read at all, which is not the same as a file with the wrong signature.
+  return std::ferror(file) == 0;
 }
 
 void THeaderBlock::Assign(const std::uint8_t* bytes, std::size_t length) {

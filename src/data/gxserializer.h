@@ -20,7 +20,8 @@ struct TDirectoryEntry {
 // The file's first 65536 bytes; a shorter file reads as if zero-filled.
 class THeaderBlock {
  public:
-  // Reads the header block of an open file from its start. False when nothing could be read.
+  // Reads the header block of an open file from its start. False when the file cannot be read
+  // (a seek or read error); a short file reads as zero-filled and is not an error.
   bool Read(std::FILE* file);
   // Builds a header block from bytes in memory (zero-filled past their end).
   void Assign(const std::uint8_t* bytes, std::size_t length);

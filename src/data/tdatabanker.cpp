@@ -76,8 +76,9 @@ void TDataBanker::ListByType(std::int32_t type, TVecInfos& infos) const {
   std::FILE* file = std::fopen(FileName.c_str(), "rb");
   if (file == nullptr) return;
   THeaderBlock header;
-  header.Read(file);
+  const bool read = header.Read(file);
   std::fclose(file);
+  if (!read) return;  // as a file that cannot be opened: nothing listed, no message
   if (!header.SignatureMatches()) Fatal();
   for (const TDirectoryEntry& entry : header.Directory()) {
     if (entry.Type != type) continue;

@@ -101,6 +101,17 @@ TEST_F(Banker, MissingFileIsSilentlyEmpty) {
   EXPECT_FALSE(banker.GetNoteStream(7, 1));
 }
 
+TEST_F(Banker, UnreadableFileIsSilentlyEmpty) {
+  // A folder opens for reading on Linux but cannot be read: it is not a wrong signature.
+  ASSERT_EQ(::mkdir(Dir.File("folder.bin").c_str(), 0700), 0);
+  TDataBanker banker(Dir.File("folder.bin"));
+  TVecInfos infos;
+  banker.ListOperas(infos);
+  banker.ListSounds(infos);
+  EXPECT_TRUE(infos.empty());
+  EXPECT_FALSE(banker.GetChunkList(0));
+}
+
 TEST_F(Banker, OperaItems) {
   TDataBanker banker(File());
   TVecInfos movies{TagInfo{1, 1, 13, "old", ""}}, notes;

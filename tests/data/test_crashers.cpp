@@ -2,6 +2,7 @@
 // in the folder goes through every reader without harm.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "gxchunklist.h"
@@ -34,6 +35,31 @@ Loaded Load(const std::string& name) {
   out.operas = operas.size();
   out.list = banker.GetChunkList(7);
   return out;
+}
+
+// A list read piece by piece from the file equals the list parsed from the whole blob in memory.
+void ExpectSameAsWholeBlob(const std::string& path, const TDirectoryEntry& wanted, const THeaderBlock& header) {
+  if (!header.SignatureMatches()) return;
+  const std::vector<TDirectoryEntry> directory = header.Directory();
+  const auto first = std::find_if(directory.begin(), directory.end(),
+                                  [&](const TDirectoryEntry& e) { return e.Id == wanted.Id; });
+  ASSERT_NE(first, directory.end());
+  const auto streamed = TGXSerializer::ReadFromFile(path, wanted.Id);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<std::uint8_t> blob;
+  const bool read = TGXSerializer::ReadBlob(file, *first, blob);
+  std::fclose(file);
+  ASSERT_EQ(read, bool(streamed));
+  if (!streamed) return;
+  TGXChunkList whole;
+  whole.ReadFromBuffer(blob.data(), std::int32_t(blob.size()));
+  std::string a, b;
+  whole.Dump(a);
+  streamed->Dump(b);
+  EXPECT_EQ(a, b);
+  ASSERT_EQ(whole.GetCount(), streamed->GetCount());
+  for (std::int32_t i = 0; i < whole.GetCount(); ++i) EXPECT_EQ(whole.GetChunk(i)->Data, streamed->GetChunk(i)->Data);
 }
 
 }  // namespace
@@ -141,6 +167,7 @@ TEST(Crashers, EveryFileThroughEveryReader) {
     THeaderBlock header;
     header.Assign(bytes.data(), bytes.size());
     for (const TDirectoryEntry& entry : header.Directory()) {
+      ExpectSameAsWholeBlob(path, entry, header);
       TVecInfos m, n;
       banker.ListOperaItems(entry.Id, m, n);
       for (const TagInfo& note : n) banker.GetNoteStream(entry.Id, note.UserId);
