@@ -17,6 +17,7 @@
 const QString TFormDebug::SaveFilter = QStringLiteral("Text File (*.txt)");
 
 namespace {
+const QPoint kDesignedPosition(674, 212);
 const QString kSaveSuffix = QStringLiteral("txt");
 const QString kSaveInitialName = QStringLiteral("*.txt");
 }  // namespace
@@ -30,6 +31,7 @@ TFormDebug::TFormDebug(QWidget* parent)
   Button2 = ui->Button2;
   ButtonClose = ui->ButtonClose;
   RichEdit = ui->RichEdit;
+  move(kDesignedPosition);  // the form's size comes with the form, its position does not
   connectSignals();
 }
 
@@ -50,6 +52,8 @@ void TFormDebug::AppendLine(const QString& text) {
   // An empty log has one empty block: the first line goes into it.
   if (!document->isEmpty()) cursor.insertBlock();
   cursor.insertText(text);
+  // Keep the newest line in sight, scrolled to its start.
+  cursor.movePosition(QTextCursor::StartOfBlock);
   RichEdit->setTextCursor(cursor);
   RichEdit->ensureCursorVisible();
 }

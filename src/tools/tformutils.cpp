@@ -25,6 +25,7 @@ const QString TFormUtils::SaveFilter = QStringLiteral("Open Inventor File (*.iv)
 
 namespace {
 
+const QPoint kDesignedPosition(663, 206);
 const QString kSaveSuffix = QStringLiteral("iv");
 
 // SoOutput grows its memory buffer with this.
@@ -60,6 +61,7 @@ TFormUtils::TFormUtils(QWidget* parent)
   EditName = ui->EditName;
   ButtonUpdate = ui->ButtonUpdate;
   ButtonSaveToFile = ui->ButtonSaveToFile;
+  move(kDesignedPosition);  // the form's size comes with the form, its position does not
   connectSignals();
 }
 

@@ -33,6 +33,11 @@ QStringList ReadRtfFile(const QString& path) {
 
 TEST_F(ToolsTest, TheLogKeepsItsLinesWhileHiddenAndOnlyClearEmptiesIt) {
   EXPECT_EQ(debug->windowTitle(), QStringLiteral("  Pinacora  :   Debug"));
+  {
+    TFormDebug designed;  // as the main window makes it, before placing it in the viewer
+    EXPECT_EQ(designed.geometry(), QRect(674, 212, 290, 320));
+    EXPECT_EQ(designed.minimumSize(), QSize(290, 320));
+  }
   EXPECT_TRUE(debug->Lines().isEmpty());
   debug->AppendLine("first");
   debug->AppendLine(QString());
