@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "bytes.h"
 #include "cp1252.h"
@@ -37,20 +39,23 @@ struct TCheckedList {
 
 class TDataChecker {
  public:
-  explicit TDataChecker(std::string path) : Path(std::move(path)) {}
+  // Reads n bytes at offset into out; false when they cannot all be read.
+  using Reader = std::function<bool(long long offset, std::size_t n, std::uint8_t* out)>;
 
-  std::vector<std::string> Run() {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(Path.c_str(), "rb"));
-    if (!file) return {Path + ": cannot open: " + std::strerror(errno)};
-    struct stat st {};
-    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {Path + ": not a regular file"};
-    FileLength = static_cast<long long>(st.st_size);
+  std::vector<std::string> Run(long long fileLength, const Reader& read) {
+    FileLength = fileLength;
+    Read = read;
     if (FileLength < kHeaderBlockSize) {
       Problem("the file is " + std::to_string(FileLength) + " bytes, shorter than its " +
               std::to_string(kHeaderBlockSize) + "-byte header block");
     }
+    std::vector<std::uint8_t> block(std::size_t(std::min<long long>(FileLength, kHeaderBlockSize)));
+    if (!Read(0, block.size(), block.data())) {
+      Problem("cannot read the header block");
+      return Problems;
+    }
     THeaderBlock header;
-    header.Read(file.get());
+    header.Assign(block.data(), block.size());
     if (!header.SignatureMatches()) {
       Problem("wrong signature: not an exhibition data file");
       return Problems;
@@ -65,7 +70,7 @@ class TDataChecker {
       list.Entry = entry;
       list.Label = "list " + std::to_string(Lists.size() - 1) + " (Id " + std::to_string(entry.Id) + ", '" +
                    Cp1252ToUtf8(entry.Name) + "')";
-      CheckEntry(file.get(), list);
+      CheckEntry(list);
     }
     CheckSceneLists();
     CheckWorks();
@@ -83,7 +88,7 @@ class TDataChecker {
     return nullptr;
   }
 
-  void CheckEntry(std::FILE* file, TCheckedList& list) {
+  void CheckEntry(TCheckedList& list) {
     const TDirectoryEntry& e = list.Entry;
     if (e.Type != kListScene && e.Type != kListSound && e.Type != kListOpera) {
       Problem(list, "list type " + std::to_string(e.Type) + " is none the program uses");
@@ -102,9 +107,8 @@ class TDataChecker {
                         std::to_string(FileLength) + " bytes)");
       return;
     }
-    std::vector<std::uint8_t> blob;
-    TGXSerializer::ReadBlob(file, e, blob);
-    if (blob.size() != std::size_t(size)) {
+    std::vector<std::uint8_t> blob(static_cast<std::size_t>(size));
+    if (!Read(begin, blob.size(), blob.data())) {
       Problem(list, "cannot read its blob");
       return;
     }
@@ -315,12 +319,36 @@ class TDataChecker {
     }
   }
 
-  std::string Path;
   long long FileLength = 0;
+  Reader Read;
   std::vector<TCheckedList> Lists;
   std::vector<std::string> Problems;
 };
 
 }  // namespace
 
-std::vector<std::string> CheckDataFile(const std::string& path) { return TDataChecker(path).Run(); }
+std::vector<std::string> CheckDataFile(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return {path + ": cannot open: " + std::strerror(errno)};
+  struct stat st {};
+  if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {path + ": not a regular file"};
+  const int fd = fileno(file.get());
+  return TDataChecker().Run(static_cast<long long>(st.st_size), [fd](long long offset, std::size_t n, std::uint8_t* out) {
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = pread(fd, out + done, n - done, off_t(offset) + off_t(done));
+      if (got <= 0) return false;
+      done += std::size_t(got);
+    }
+    return true;
+  });
+}
+
+std::vector<std::string> CheckDataBytes(const std::uint8_t* bytes, std::size_t length) {
+  if (bytes == nullptr) length = 0;
+  return TDataChecker().Run(static_cast<long long>(length), [bytes, length](long long offset, std::size_t n, std::uint8_t* out) {
+    if (offset < 0 || std::size_t(offset) > length || n > length - std::size_t(offset)) return false;
+    if (n > 0) std::memcpy(out, bytes + offset, n);
+    return true;
+  });
+}

@@ -1,8 +1,11 @@
 // Everything the program relies on in a data file, checked without trusting a byte of it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // One line per problem; none for a clean file.
 std::vector<std::string> CheckDataFile(const std::string& path);
+// The same for a data file held in memory (fuzzing, tests).
+std::vector<std::string> CheckDataBytes(const std::uint8_t* bytes, std::size_t length);
