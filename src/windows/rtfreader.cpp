@@ -107,6 +107,19 @@ bool IsIgnoredDestination(const std::string& word) {
   return false;
 }
 
+// Control words that stand for one character.
+char32_t SpecialCharacter(const std::string& word) {
+  static const struct {
+    const char* Word;
+    char32_t Character;
+  } specials[] = {{"emdash", 0x2014}, {"endash", 0x2013}, {"emspace", 0x2003}, {"enspace", 0x2002},
+                  {"qmspace", 0x2005}, {"bullet", 0x2022}, {"lquote", 0x2018}, {"rquote", 0x2019},
+                  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"zwj", 0x200D}, {"zwnj", 0x200C}};
+  for (const auto& special : specials)
+    if (word == special.Word) return special.Character;
+  return 0;
+}
+
 int CodePageForCharset(int charset) {
   switch (charset) {
     case 77: return 10000;
@@ -304,11 +317,7 @@ bool TRtfReader::DestinationWord(const std::string& word) {
     NewRed = NewGreen = NewBlue = 0;
     return true;
   }
-  if (word == "pict") {
-    if (Picture.Active) {  // a picture inside a picture: ignored
-      State().Destination = TDestination::Skip;
-      return true;
-    }
+  if (word == "pict") {  // (a picture inside a picture is met in PictureWord)
     State().Destination = TDestination::Picture;
     Picture = TPicture();
     Picture.Active = true;
@@ -477,30 +486,8 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
     CellLinePending = false;
   } else if (word == "row" || word == "nestrow") {
     EndRow();
-  } else if (word == "emdash") {
-    OutputChar(0x2014);
-  } else if (word == "endash") {
-    OutputChar(0x2013);
-  } else if (word == "emspace") {
-    OutputChar(0x2003);
-  } else if (word == "enspace") {
-    OutputChar(0x2002);
-  } else if (word == "qmspace") {
-    OutputChar(0x2005);
-  } else if (word == "bullet") {
-    OutputChar(0x2022);
-  } else if (word == "lquote") {
-    OutputChar(0x2018);
-  } else if (word == "rquote") {
-    OutputChar(0x2019);
-  } else if (word == "ldblquote") {
-    OutputChar(0x201C);
-  } else if (word == "rdblquote") {
-    OutputChar(0x201D);
-  } else if (word == "zwj") {
-    OutputChar(0x200D);
-  } else if (word == "zwnj") {
-    OutputChar(0x200C);
+  } else if (const char32_t special = SpecialCharacter(word)) {
+    OutputChar(special);
   }
   // Everything else (page setup, list details, revision marks ...) does not change what we show.
 }

@@ -358,6 +358,9 @@ TEST(RtfReader, BrokenPicturesAreLeftOut) {
   // A picture inside a picture is ignored, the outer one kept; the input may end inside it.
   EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip{\\pict\\pngblip " + hex + "}" + hex + "}}"), 1u);
   EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex), 1u);
+  // Picture data beyond the cap drops the picture.
+  const int over = static_cast<int>(RtfMaxPictureBytes) + 1;
+  EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(over) + " " + QByteArray(over, 'x') + "}}"), 0u);
 }
 
 }  // namespace
