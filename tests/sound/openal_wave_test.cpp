@@ -162,6 +162,42 @@ TEST(OpenALDevice, BuffersPlayStopAndEndAsTheEngineExpects) {
   sound->Stop();
 }
 
+
+TEST(OpenALDevice, TwoManagersKeepTheirOwnContexts) {
+  // The about box plays on a device of its own while the playlist keeps its one.
+  CSoundManager playlist;
+  auto about = std::make_unique<CSoundManager>();
+  ASSERT_EQ(playlist.OpenDevice(nullptr, DSSCL_PRIORITY, nullptr), S_OK);
+  ASSERT_EQ(about->OpenDevice(nullptr, DSSCL_PRIORITY, nullptr), S_OK);
+  std::vector<std::uint8_t> bytes(22050, 0x10);
+  WAVEFORMATEX format;
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 1;
+  format.nSamplesPerSec = 11025;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = 2;
+  format.nAvgBytesPerSec = 22050;
+  std::unique_ptr<CSound> first, second;
+  ASSERT_EQ(playlist.MakeSound(&first, bytes.data(), 22050, format, DSBCAPS_CTRLVOLUME, GUID(), 1), S_OK);
+  ASSERT_EQ(about->MakeSound(&second, bytes.data(), 22050, format, 0, GUID(), 1), S_OK);
+  ASSERT_EQ(first->Play(0, 0, 0, -1, 0), S_OK);
+  std::uint32_t status = 0;
+  ASSERT_EQ(second->BufferAt(0)->GetStatus(&status), S_OK);
+  EXPECT_EQ(status, 0u);
+  ASSERT_EQ(second->Play(0, 0, 0, -1, 0), S_OK);
+  ASSERT_EQ(first->BufferAt(0)->GetStatus(&status), S_OK);
+  EXPECT_EQ(status, DSBSTATUS_PLAYING);
+  EXPECT_EQ(first->Stop(), S_OK);
+  ASSERT_EQ(second->BufferAt(0)->GetStatus(&status), S_OK);
+  EXPECT_EQ(status, DSBSTATUS_PLAYING);
+  // Released in any order: the sounds keep their device alive.
+  about.reset();
+  EXPECT_EQ(second->Stop(), S_OK);
+  ASSERT_EQ(first->Play(0, 0, 0, -1, 0), S_OK);
+  ASSERT_EQ(first->BufferAt(0)->GetStatus(&status), S_OK);
+  EXPECT_EQ(status, DSBSTATUS_PLAYING);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
