@@ -31,6 +31,7 @@ std::string MovieFolder() {
 int main(int argc, char** argv) {
   try {
     TApplication application(argc, argv);
+    application.QuitOnTerminationSignals();
     TDataBanker::SetFatalHandler(ShowFatalMessage);
     TDataBanker::SetMovieFolderProvider(MovieFolder);
 

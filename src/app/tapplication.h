@@ -11,4 +11,11 @@ class TApplication : public QApplication {
 
   // The standard exception display: the text in a message box with the error icon.
   static void ShowException(const QString& message);
+
+  // SIGTERM and SIGINT (a kiosk being shut down, a service manager stopping it) end the message
+  // loop like "Exit" does, so the windows close in order.
+  void QuitOnTerminationSignals();
+
+ private:
+  int SignalPipe[2] = {-1, -1};
 };

@@ -77,6 +77,22 @@ case $case in
     awk -v m="$mean" 'BEGIN { exit !(m > 0.12) }' || fail "the view is (almost) black: mean $mean"
     [ "$colours" -gt 2000 ] || fail "the view shows only $colours colours: not the textured gallery"
     ;;
+  hostile)
+    # A damaged exhibition: the program must stay up, bounded, and end cleanly when asked.
+    "$program" >out.txt 2>err.txt & pid=$!
+    peak=0
+    for _ in $(seq 20); do
+      sleep 0.5
+      kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "the program ended on its own (status $?): $(tail -3 err.txt)"; }
+      rss=$(awk '/VmRSS/ { print $2 }' /proc/$pid/status 2>/dev/null || echo 0)
+      [ "${rss:-0}" -gt "$peak" ] && peak=$rss
+    done
+    [ "$peak" -lt 1048576 ] || fail "resident memory reached $((peak / 1024)) MB"
+    kill -TERM "$pid"
+    wait_exit; status=$?
+    [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM: $(tail -3 err.txt)"
+    echo "peak resident memory $((peak / 1024)) MB"
+    ;;
   *) fail "unknown case $case" ;;
 esac
 echo "PASS: $case at $size"
