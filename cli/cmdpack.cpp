@@ -68,7 +68,7 @@ std::string PlainTextToRtf(const std::vector<std::uint8_t>& bytes) {
       rtf += char(u);
     } else if (u == '\n') {
       rtf += "\\par\n";
-    } else if (u == '\r') {
+    } else if (u == '\r' || u == 0xFEFF) {  // line ends come as \n; a byte-order mark is not text
       continue;
     } else if (u == '\t') {
       rtf += "\\tab ";
