@@ -18,7 +18,7 @@ const char kHelp[] =
 
 int CommandCheck(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {}, {});
-  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  if (args.Has("--help")) return PrintHelp(kHelp);
   if (!args.Error.empty() || args.Positional.size() != 1) {
     return Refuse("check", (args.Error.empty() ? "expects one FILE" : args.Error) + "\n\n" + kHelp, 2);
   }

@@ -19,7 +19,7 @@ const char kHelp[] =
 
 int CommandDump(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {}, {"--raw"});
-  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  if (args.Has("--help")) return PrintHelp(kHelp);
   int id = 0;
   if (!args.Error.empty() || args.Positional.size() != 2 || !ParseInt32(args.Positional[1], id)) {
     return Refuse("dump", (args.Error.empty() ? "expects FILE and a numeric ID" : args.Error) + "\n\n" + kHelp, 2);

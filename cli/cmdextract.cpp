@@ -39,7 +39,7 @@ bool InflateChunk(const TGXChunk& chunk, std::size_t cap, std::vector<std::uint8
 
 int CommandExtract(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o"}, {});
-  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  if (args.Has("--help")) return PrintHelp(kHelp);
   int id = 0, index = 0;
   const std::string out = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 3 || !ParseInt32(args.Positional[1], id) ||

@@ -25,7 +25,7 @@ struct FileCloser {
 
 int CommandLs(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {}, {"--raw"});
-  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  if (args.Has("--help")) return PrintHelp(kHelp);
   if (!args.Error.empty() || args.Positional.size() != 1) {
     return Refuse("ls", (args.Error.empty() ? "expects one FILE" : args.Error) + "\n\n" + kHelp, 2);
   }

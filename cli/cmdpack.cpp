@@ -299,7 +299,7 @@ class TPacker {
 
 int CommandPack(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "-I"}, {"--quiet", "--progress"});
-  if (args.Has("--help")) return std::fputs(kHelp, stdout), 0;
+  if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
     return Refuse("pack", (args.Error.empty() ? "expects MANIFEST -o FILE" : args.Error) + "\n\n" + kHelp, 2);

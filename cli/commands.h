@@ -10,5 +10,7 @@ int CommandPack(const std::vector<std::string>& args);
 int CommandCheck(const std::vector<std::string>& args);
 int CommandExtract(const std::vector<std::string>& args);
 
+// Prints a command's help on standard output and answers status 0.
+int PrintHelp(const char* text);
 // Prints "pinacora-data <command>: message" on standard error and answers status 1 (2 for usage).
 int Refuse(const std::string& command, const std::string& message, int status = 1);

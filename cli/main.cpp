@@ -22,11 +22,6 @@ const char kUsage[] =
 
 }  // namespace
 
-int Refuse(const std::string& command, const std::string& message, int status) {
-  std::fprintf(stderr, "pinacora-data %s: %s\n", command.c_str(), message.c_str());
-  return status;
-}
-
 int main(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
   // Images are read through Qt's plugins, which need an application object; no display is used.
