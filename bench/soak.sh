@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Soak: runs the built program on an exhibition for a while and does what visitors and staff do,
+# sampling its memory and CPU; ends with a report. Exit status 1 when the program crashed or hung.
+#   soak.sh PROGRAM DATAFILE SECONDS [REPORT_FILE]
+# Needs Xvfb, xdotool and OpenAL (its sound goes to a wave file in a scratch folder).
+set -u
+program=$1 data=$2 seconds=$3 report=${4:-}
+
+work=$(mktemp -d)
+cleanup() { kill "$pid" 2>/dev/null; kill "$xpid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run
+mkdir -p "$work/run" && chmod 700 "$work/run"
+printf '[general]\ndrivers=wave\n[wave]\nfile=%s/sound.wav\n' "$work" > "$work/alsoft.conf"
+export ALSOFT_CONF=$work/alsoft.conf
+
+for n in $(seq 140 200); do
+  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display
+
+cp "$data" "$work/kddata.bin"
+cd "$work"
+"$program" >program.out 2>program.err &
+pid=$!
+sleep 3
+
+rss() { awk '/VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null; }
+alive() { kill -0 "$pid" 2>/dev/null; }
+window() { xdotool search --name "$1" 2>/dev/null | head -n 1; }
+
+main_window=$(window "Mostra virtuale")
+actions=0
+# Keys go to the main window, as a person with a keyboard at the kiosk would send them.
+keys() { [ -n "$main_window" ] && xdotool windowfocus "$main_window" 2>/dev/null; xdotool key --clearmodifiers "$@"; actions=$((actions + 1)); }
+click() { xdotool mousemove "$1" "$2" click 1; actions=$((actions + 1)); }
+
+visit() {
+  case $((RANDOM % 10)) in
+    0|1|2) click $((RANDOM % 1280)) $((30 + RANDOM % 940)) ;;                  # anywhere in the view
+    3) keys alt+v o ;;                                                           # Operas
+    4) keys alt+v p ;;                                                           # PlayList
+    5) keys alt+o a ;;                                                           # AutoPlay
+    6) keys alt+h a; sleep 2; about=$(window "About  Pinacora")
+       [ -n "$about" ] && xdotool windowfocus "$about" 2>/dev/null; xdotool key Return ;;  # About, then OK
+    7|8) browser=$(window "Pinacora : Contribs")                                 # a work in the browser
+       if [ -n "$browser" ]; then
+         xdotool windowfocus "$browser" 2>/dev/null
+         xdotool key --window "$browser" Tab Down Down Return 2>/dev/null
+         actions=$((actions + 1))
+       else
+         keys alt+v o
+       fi ;;
+    9) browser=$(window "Pinacora : Contribs")                                   # its notes and movies
+       if [ -n "$browser" ]; then
+         xdotool windowfocus "$browser" 2>/dev/null
+         xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return
+         actions=$((actions + 1))
+       fi ;;
+  esac
+}
+
+start=$(date +%s)
+samples=$work/samples.txt
+: > "$samples"
+first_minute_rss=""
+status=ok
+while :; do
+  now=$(date +%s)
+  elapsed=$((now - start))
+  [ "$elapsed" -ge "$seconds" ] && break
+  if ! alive; then status=crashed; break; fi
+  visit
+  sleep 0.$((2 + RANDOM % 7))
+  if [ $((elapsed % 5)) -eq 0 ]; then
+    echo "$elapsed $(rss) $(cpu_ticks)" >> "$samples"
+    [ -z "$first_minute_rss" ] && [ "$elapsed" -ge 60 ] && first_minute_rss=$(rss)
+  fi
+done
+
+end_rss=$(rss)
+start_rss=$(awk 'NR == 1 { print $2 }' "$samples")
+[ -z "$first_minute_rss" ] && first_minute_rss=$start_rss
+ticks=$(cpu_ticks)
+if alive; then
+  kill -TERM "$pid"
+  for _ in $(seq 100); do alive || break; sleep 0.1; done
+  alive && status=hung
+  wait "$pid"; exit_status=$?
+else
+  wait "$pid"; exit_status=$?
+  status=crashed
+fi
+hours=$(awk -v s="$seconds" 'BEGIN { print (s > 60 ? s - 60 : s) / 3600 }')
+growth=$(awk -v a="$first_minute_rss" -v b="$end_rss" -v h="$hours" -v s="$seconds" \
+  'BEGIN { if (a > 0 && s > 300) printf "%.2f", (b - a) * 100 / a / h; else print "n/a (run too short)" }')
+{
+  echo "soak: $seconds s on $(basename "$data"), $actions actions"
+  echo "result: $status (exit status $exit_status)"
+  echo "resident memory: start $((${start_rss:-0} / 1024)) MB, after the first minute $((${first_minute_rss:-0} / 1024)) MB, end $((${end_rss:-0} / 1024)) MB"
+  echo "growth after the first minute: $growth % per hour"
+  echo "CPU time used: $(awk -v t="${ticks:-0}" 'BEGIN { printf "%.1f", t / 100 }') s"
+  echo "sound written by OpenAL: $(stat -c %s sound.wav 2>/dev/null || echo 0) bytes"
+} | tee ${report:+"$report"}
+[ "$status" = ok ]
