@@ -23,6 +23,5 @@ void PlaceToolWindow(QWidget* window, QWidget* viewer, const QPoint& position) {
 
 void PlaceToolWindow(QWidget* window, QWidget* viewer) {
   if (window == nullptr) return;
-  const QPoint designed = window->pos();
-  PlaceToolWindow(window, viewer, viewer != nullptr ? viewer->mapFromGlobal(designed) : designed);
+  PlaceToolWindow(window, viewer, window->pos());
 }

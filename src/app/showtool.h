@@ -12,5 +12,5 @@ void ShowTool(QWidget* window, bool show);
 // Makes a tool window a child of the viewer window (which then owns it) and places it at
 // position in the viewer's client coordinates. The window keeps its own flags.
 void PlaceToolWindow(QWidget* window, QWidget* viewer, const QPoint& position);
-// As above, keeping the window's designed position.
+// As above, at the window's own position, which it gave in the viewer's client coordinates.
 void PlaceToolWindow(QWidget* window, QWidget* viewer);
