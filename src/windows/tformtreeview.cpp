@@ -22,6 +22,14 @@ constexpr int kIndent = 64;
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kIndexRole = Qt::UserRole + 1;
 const QColor kTeal(0, 128, 128);
+
+// Hiding goes through the window's own ShowTool, but only for a window on screen: the shared
+// hide minimises first, which would map a hidden window for a moment (a flash on a kiosk without
+// a window manager) every time another opera is shown.
+template <typename TWindow>
+void HideTool(TWindow* window) {
+  if (window != nullptr && window->isVisible()) window->ShowTool(false);
+}
 }  // namespace
 
 TFormTreeView::TFormTreeView(QWidget* parent)
@@ -156,7 +164,7 @@ void TFormTreeView::ActivateItem() {
 // The player lets go of the temporary file before it is written again. A file that cannot be
 // written reaches the application's error display.
 void TFormTreeView::OpenMovie(const TagInfo& item) {
-  if (FormTextViewer != nullptr) FormTextViewer->ShowTool(false);
+  HideTool(FormTextViewer);
   if (FormMediaPlayer != nullptr) FormMediaPlayer->CloseMovie();
   const std::string path = DataBanker->ExtractMovie(item.Id, item.UserId);
   if (path.empty() || FormMediaPlayer == nullptr) return;
@@ -166,7 +174,7 @@ void TFormTreeView::OpenMovie(const TagInfo& item) {
 
 // A note the info window cannot read reaches the application's error display.
 void TFormTreeView::OpenNote(const TagInfo& item) {
-  if (FormMediaPlayer != nullptr) FormMediaPlayer->ShowTool(false);
+  HideTool(FormMediaPlayer);
   if (FormTextViewer != nullptr) FormTextViewer->ShowTool(true);
   const std::unique_ptr<TMemoryStream> stream = DataBanker->GetNoteStream(item.Id, item.UserId);
   if (stream && FormTextViewer != nullptr) FormTextViewer->LoadFromStream(*stream);
@@ -175,8 +183,8 @@ void TFormTreeView::OpenNote(const TagInfo& item) {
 // ---- hiding
 
 void TFormTreeView::HideContentWindows() {
-  if (FormMediaPlayer != nullptr) FormMediaPlayer->ShowTool(false);
-  if (FormTextViewer != nullptr) FormTextViewer->ShowTool(false);
+  HideTool(FormMediaPlayer);
+  HideTool(FormTextViewer);
 }
 
 void TFormTreeView::hideEvent(QHideEvent* event) {
@@ -186,8 +194,8 @@ void TFormTreeView::hideEvent(QHideEvent* event) {
 }
 
 void TFormTreeView::FormHide() {
-  if (FormTextViewer != nullptr) FormTextViewer->ShowTool(false);
-  if (FormMediaPlayer != nullptr) FormMediaPlayer->ShowTool(false);
+  HideTool(FormTextViewer);
+  HideTool(FormMediaPlayer);
 }
 
 // Every character key opens the selected item (Enter and space too), and a double-click anywhere
