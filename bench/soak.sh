@@ -14,11 +14,11 @@ mkdir -p "$work/run" && chmod 700 "$work/run"
 printf '[general]\ndrivers=wave\n[wave]\nfile=%s/sound.wav\n' "$work" > "$work/alsoft.conf"
 export ALSOFT_CONF=$work/alsoft.conf
 
-for n in $(seq 140 200); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of our own: the server picks a free number itself, so parallel runs never collide.
+Xvfb -displayfd 3 -screen 0 "${size:-1280x1024}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(head -n 1 "$work/display")
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=$display
 
@@ -97,12 +97,12 @@ else
 fi
 hours=$(awk -v s="$seconds" 'BEGIN { print (s > 60 ? s - 60 : s) / 3600 }')
 growth=$(awk -v a="$first_minute_rss" -v b="$end_rss" -v h="$hours" -v s="$seconds" \
-  'BEGIN { if (a > 0 && s > 300) printf "%.2f", (b - a) * 100 / a / h; else print "n/a (run too short)" }')
+  'BEGIN { if (a > 0 && s > 300) printf "%.2f %% per hour", (b - a) * 100 / a / h; else print "n/a (run too short)" }')
 {
   echo "soak: $seconds s on $(basename "$data"), $actions actions"
   echo "result: $status (exit status $exit_status)"
   echo "resident memory: start $((${start_rss:-0} / 1024)) MB, after the first minute $((${first_minute_rss:-0} / 1024)) MB, end $((${end_rss:-0} / 1024)) MB"
-  echo "growth after the first minute: $growth % per hour"
+  echo "growth after the first minute: $growth"
   echo "CPU time used: $(awk -v t="${ticks:-0}" 'BEGIN { printf "%.1f", t / 100 }') s"
   echo "sound written by OpenAL: $(stat -c %s sound.wav 2>/dev/null || echo 0) bytes"
 } | tee ${report:+"$report"}

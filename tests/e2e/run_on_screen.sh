@@ -11,11 +11,11 @@ export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run ALSOFT_DRIVERS=null
 mkdir -p "$work/run" && chmod 700 "$work/run"
 
 # A free display of our own.
-for n in $(seq 70 130); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+# A display of our own: the server picks a free number itself, so parallel runs never collide.
+Xvfb -displayfd 3 -screen 0 "${size:-1280x1024}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(head -n 1 "$work/display")
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=$display
 
