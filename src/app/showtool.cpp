@@ -7,9 +7,11 @@ void ShowTool(QWidget* window, bool show) {
   if (show) {
     window->showNormal();
     window->raise();
-  } else {
+  } else if (window->isVisible()) {
     window->showMinimized();
     window->hide();
+  } else {
+    window->hide();  // minimising a hidden window would put it on screen for a moment
   }
 }
 
