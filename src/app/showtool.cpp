@@ -7,11 +7,10 @@ void ShowTool(QWidget* window, bool show) {
   if (show) {
     window->showNormal();
     window->raise();
-  } else if (window->isVisible()) {
-    window->showMinimized();
-    window->hide();
   } else {
-    window->hide();  // minimising a hidden window would put it on screen for a moment
+    // Only hidden, never minimised first: a window manager that minimises a tool window takes
+    // the whole 3D view down with it, and minimising a hidden window puts it on screen for a moment.
+    window->hide();
   }
 }
 

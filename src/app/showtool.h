@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// Hide: minimise, then hide. Show: showNormal(), which also restores a minimised window and
-// raises it above the viewer. The widget's visible flag follows in both cases.
+// Hide: hide. Show: showNormal(), which also restores a minimised window, and raise it above the
+// viewer. The widget's visible flag follows in both cases.
 void ShowTool(QWidget* window, bool show);
 
 // Makes a tool window a child of the viewer window (which then owns it) and places it at

@@ -76,7 +76,8 @@ void TFormViewer::createExaminerViewer() {
   layout->addWidget(ExaminerViewer->getBaseWidget());
 
   ExaminerViewer->setSceneGraph(SceneRoot);
-  ExaminerViewer->setTitle(FormMain != nullptr ? TFormMain::TitleLine.toUtf8().constData() : "Pinacora");
+  ExaminerViewer->setTitle(TFormMain::TitleLine.toUtf8().constData());
+  setWindowTitle(Caption);  // the binding titles the window it sits in; the window keeps its own caption
   ExaminerViewer->setViewing(FALSE);
   ExaminerViewer->setHeadlight(TRUE);
   ExaminerViewer->setDecoration(FALSE);

@@ -27,6 +27,10 @@ TEST_F(ViewerTest, SceneRootHasTheFixedTopAndTheTwoModels) {
   EXPECT_EQ(viewer->SelectionNode->getChild(0), viewer->SceneCamera);
   EXPECT_EQ(viewer->ModelGroup->getNumChildren(), 1);
   EXPECT_EQ(Camera(), viewer->SceneCamera);
+  // The binding's own title does not replace the window's caption.
+  EXPECT_EQ(viewer->windowTitle(), " Pinacora : 3D Viewer");
+  EXPECT_FALSE(viewer->ExaminerViewer->isDecoration());
+  EXPECT_TRUE(viewer->ExaminerViewer->isHeadlight());
 }
 
 TEST_F(ViewerTest, TexturesAreFilledByNodeName) {
