@@ -4,15 +4,13 @@
 # definitely-lost block, with its stack, so leaks of our own code stand out from the libraries'.
 #   memcheck.sh PROGRAM DATAFILE [SECONDS]   (default 150: valgrind and software GL are slow)
 set -u
+. "$(dirname "$0")/../scripts/own-display.sh"
 program=$1 data=$2 seconds=${3:-150}
 work=$(mktemp -d)
 trap 'kill $xpid 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run ALSOFT_DRIVERS=null
 mkdir -p "$work/run" && chmod 700 "$work/run"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
+start_own_display "$work"
 
 cp "$data" "$work/kddata.bin"
 cd "$work"

@@ -4,6 +4,7 @@
 #   soak.sh PROGRAM DATAFILE SECONDS [REPORT_FILE]
 # Needs Xvfb, xdotool and OpenAL (its sound goes to a wave file in a scratch folder).
 set -u
+. "$(dirname "$0")/../scripts/own-display.sh"
 program=$1 data=$2 seconds=$3 report=${4:-}
 
 work=$(mktemp -d)
@@ -14,13 +15,7 @@ mkdir -p "$work/run" && chmod 700 "$work/run"
 printf '[general]\ndrivers=wave\n[wave]\nfile=%s/sound.wav\n' "$work" > "$work/alsoft.conf"
 export ALSOFT_CONF=$work/alsoft.conf
 
-# A display of our own: the server picks a free number itself, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 "${size:-1280x1024}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=:$(head -n 1 "$work/display")
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display
+start_own_display "$work"
 
 cp "$data" "$work/kddata.bin"
 cd "$work"

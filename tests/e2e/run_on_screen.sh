@@ -3,6 +3,7 @@
 #   run_on_screen.sh WIDTHxHEIGHT CASE PROGRAM [DATAFILE]
 # Each case starts the program in a fresh folder and checks what a person would see.
 set -u
+. "$(dirname "$0")/../../scripts/own-display.sh"
 size=$1 case=$2 program=$3 data=${4:-}
 
 work=$(mktemp -d)
@@ -11,13 +12,7 @@ export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run ALSOFT_DRIVERS=null
 mkdir -p "$work/run" && chmod 700 "$work/run"
 
 # A free display of our own.
-# A display of our own: the server picks a free number itself, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 "${size:-1280x1024}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=:$(head -n 1 "$work/display")
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display
+start_own_display "$work" "$size"
 
 fail() { echo "FAIL: $*"; exit 1; }
 

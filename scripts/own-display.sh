@@ -1,0 +1,12 @@
+# Sourced by the scripts that run the program on an X server of their own:
+#   start_own_display FOLDER [WIDTHxHEIGHT]
+# starts Xvfb on a free display (the server picks the number itself, so parallel runs never share
+# one), waits until it answers, exports DISPLAY and leaves the server's pid in xpid.
+start_own_display() {
+  local folder=$1 size=${2:-1280x1024}
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$folder/display" >/dev/null 2>&1 &
+  xpid=$!
+  for _ in $(seq 100); do [ -s "$folder/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n 1 "$folder/display")
+  for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+}
