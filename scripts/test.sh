@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless (under Xvfb).
+# Installs what is missing, builds, and runs every test headless (on a private Xvfb display).
 #   scripts/test.sh            the normal build, in build/
 #   scripts/test.sh sanitize   the AddressSanitizer + UBSan build, in build-sanitize/
 set -euo pipefail
@@ -18,9 +18,17 @@ else
 fi
 
 export QT_QPA_PLATFORM=xcb
+. "$top/scripts/own-display.sh"
+# Each run gets an X server of its own, on a display number the server picks itself.
 run_suite() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$PINACORA_BUILD_DIR" --output-on-failure --timeout 300 -j2 "$@"
+  local folder status
+  folder=$(mktemp -d)
+  start_own_display "$folder"
+  ctest --test-dir "$PINACORA_BUILD_DIR" --output-on-failure --timeout 300 -j2 "$@" && status=0 || status=$?
+  kill "$xpid" 2>/dev/null
+  wait "$xpid" 2>/dev/null
+  rm -rf "$folder"
+  return "$status"
 }
 
 if [ "${1:-}" = "sanitize" ]; then
