@@ -4,7 +4,9 @@
 # one), waits until it answers, exports DISPLAY and leaves the server's pid in xpid.
 start_own_display() {
   local folder=$1 size=${2:-1280x1024}
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$folder/display" >/dev/null 2>&1 &
+  # -noreset: without it the server regenerates whenever its last client leaves, and a client that
+  # connects in that moment is refused.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$folder/display" >/dev/null 2>&1 &
   xpid=$!
   for _ in $(seq 100); do [ -s "$folder/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n 1 "$folder/display")
