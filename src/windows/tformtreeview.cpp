@@ -23,9 +23,8 @@ constexpr int kKindRole = Qt::UserRole;
 constexpr int kIndexRole = Qt::UserRole + 1;
 const QColor kTeal(0, 128, 128);
 
-// Hiding goes through the window's own ShowTool, but only for a window on screen: the shared
-// hide minimises first, which would map a hidden window for a moment (a flash on a kiosk without
-// a window manager) every time another opera is shown.
+// Hides a content window through its own ShowTool when it is on screen; one already hidden is left
+// alone, so showing another opera does no work on windows nobody sees.
 template <typename TWindow>
 void HideTool(TWindow* window) {
   if (window != nullptr && window->isVisible()) window->ShowTool(false);
