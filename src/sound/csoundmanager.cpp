@@ -34,14 +34,7 @@ HRESULT CSoundManager::SetPrimaryFormat(std::uint16_t channels, std::uint32_t sa
   if (FAILED(result)) return result;
   if (!primary) return E_FAIL;
 
-  WAVEFORMATEX format;
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = samplesPerSec;
-  format.wBitsPerSample = bitsPerSample;
-  format.nBlockAlign = static_cast<std::uint16_t>(bitsPerSample / 8 * channels);
-  format.nAvgBytesPerSec = format.nBlockAlign * samplesPerSec;
-  format.cbSize = 0;
+  const WAVEFORMATEX format = PcmFormat(channels, samplesPerSec, bitsPerSample);
   result = primary->SetFormat(&format);
   if (FAILED(result)) return result;
   return S_OK;

@@ -75,6 +75,19 @@ struct WAVEFORMATEX {
   std::uint16_t cbSize = 0;
 };
 
+// PCM samples: block align and bytes per second follow from the other three.
+inline WAVEFORMATEX PcmFormat(std::uint16_t channels, std::uint32_t samplesPerSec, std::uint16_t bitsPerSample) {
+  WAVEFORMATEX format;
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = channels;
+  format.nSamplesPerSec = samplesPerSec;
+  format.wBitsPerSample = bitsPerSample;
+  format.nBlockAlign = static_cast<std::uint16_t>(bitsPerSample / 8 * channels);
+  format.nAvgBytesPerSec = format.nBlockAlign * samplesPerSec;
+  format.cbSize = 0;
+  return format;
+}
+
 struct GUID {
   std::uint32_t Data1 = 0;
   std::uint16_t Data2 = 0;

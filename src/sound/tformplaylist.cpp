@@ -19,17 +19,7 @@
 namespace {
 
 // Every background sound: raw 16-bit mono PCM at 11025 samples per second.
-WAVEFORMATEX SoundFormat() {
-  WAVEFORMATEX format;
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 1;
-  format.nSamplesPerSec = 11025;
-  format.nAvgBytesPerSec = 22050;
-  format.nBlockAlign = 2;
-  format.wBitsPerSample = 16;
-  format.cbSize = 0;
-  return format;
-}
+WAVEFORMATEX SoundFormat() { return PcmFormat(1, 11025, 16); }
 
 constexpr int kTimerInterval = 1000;
 constexpr int kFadeInterval = 10;

@@ -11,14 +11,7 @@
 namespace {
 
 WAVEFORMATEX Pcm(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
-  WAVEFORMATEX format;
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = rate;
-  format.wBitsPerSample = bits;
-  format.nBlockAlign = static_cast<std::uint16_t>(bits / 8 * channels);
-  format.nAvgBytesPerSec = format.nBlockAlign * rate;
-  return format;
+  return PcmFormat(channels, rate, bits);
 }
 
 std::vector<std::uint8_t> Ramp(std::size_t size) {

@@ -124,13 +124,7 @@ TEST(OpenALDevice, BuffersPlayStopAndEndAsTheEngineExpects) {
   // 0.1 s of 16-bit samples and one odd byte, in three buffers.
   std::vector<std::uint8_t> bytes(2 * 1102 + 1, 0);
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) bytes[i + 1] = (i / 50) % 2 ? 0x20 : 0xE0;
-  WAVEFORMATEX format;
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 1;
-  format.nSamplesPerSec = 11025;
-  format.wBitsPerSample = 16;
-  format.nBlockAlign = 2;
-  format.nAvgBytesPerSec = 22050;
+  const WAVEFORMATEX format = PcmFormat(1, 11025, 16);
   std::unique_ptr<CSound> sound;
   ASSERT_EQ(manager.MakeSound(&sound, bytes.data(), static_cast<std::uint32_t>(bytes.size()), format,
                               DSBCAPS_CTRLVOLUME, GUID(), 3),
@@ -170,13 +164,7 @@ TEST(OpenALDevice, TwoManagersKeepTheirOwnContexts) {
   ASSERT_EQ(playlist.OpenDevice(nullptr, DSSCL_PRIORITY, nullptr), S_OK);
   ASSERT_EQ(about->OpenDevice(nullptr, DSSCL_PRIORITY, nullptr), S_OK);
   std::vector<std::uint8_t> bytes(22050, 0x10);
-  WAVEFORMATEX format;
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 1;
-  format.nSamplesPerSec = 11025;
-  format.wBitsPerSample = 16;
-  format.nBlockAlign = 2;
-  format.nAvgBytesPerSec = 22050;
+  const WAVEFORMATEX format = PcmFormat(1, 11025, 16);
   std::unique_ptr<CSound> first, second;
   ASSERT_EQ(playlist.MakeSound(&first, bytes.data(), 22050, format, DSBCAPS_CTRLVOLUME, GUID(), 1), S_OK);
   ASSERT_EQ(about->MakeSound(&second, bytes.data(), 22050, format, 0, GUID(), 1), S_OK);
