@@ -355,9 +355,15 @@ bool NoteBytesToRtf(const Bytes& bytes, const std::string& path, Bytes& rtf, std
     encoding = "Windows-1252";
   }
   if (!LooksLikeText(text)) {
-    const std::string known = KnownBinaryKind(bytes);
-    return Fail(error, path + ": " + (known.empty() ? "binary data" : known) +
-                           ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)");
+    // A kind may come with advice after a semicolon; it goes last.
+    std::string known = KnownBinaryKind(bytes), advice;
+    if (known.empty()) known = "binary data";
+    const std::size_t semicolon = known.find("; ");
+    if (semicolon != std::string::npos) {
+      advice = known.substr(semicolon);
+      known.resize(semicolon);
+    }
+    return Fail(error, path + ": " + known + ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)" + advice);
   }
   if (encoding == "UTF-16") {
     std::size_t at = 0;

@@ -19,6 +19,8 @@ packages=(
   ffmpeg fonts-dejavu-core
   # sanitizer and fuzzer builds, memory checks
   clang libclang-rt-14-dev valgrind
+  # the curator tool's importers (documents, more picture formats) and real material for their tests
+  pandoc qt5-image-formats-plugins gnome-backgrounds sound-theme-freedesktop
   # packaging
   dpkg-dev file
 )
