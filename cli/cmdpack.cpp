@@ -125,7 +125,7 @@ class TPacker {
   }
 
   bool Resolve(const std::string& file, const std::string& where, std::string& resolved) {
-    if (Progress != nullptr) Progress->Working(where, file);
+    if (Progress != nullptr) Progress->Working(where, file.substr(file.find_last_of('/') + 1));
     if (!file.empty() && file[0] == '/') {
       resolved = file;
       if (FileExists(resolved)) return true;
