@@ -40,7 +40,7 @@ const char kHelp[] =
     "have a Windows-1252 form of at most 255 bytes.\n"
     "\n"
     "What each file may be:\n"
-    "  shapes    Inventor or VRML 1.0/97 text\n"
+    "  shapes    Inventor (ASCII or binary) or VRML 1.0/97 files\n"
     "  textures  PNG, JPEG, TIFF, WebP, BMP or GIF (any picture Qt's image plugins read), turned\n"
     "            upright as the camera's EXIF orientation says; a picture with a side longer than\n"
     "            --max-texture N pixels (default 2048) is scaled down smoothly, and pack says so\n"
