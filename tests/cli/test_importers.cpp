@@ -165,6 +165,18 @@ TEST(NoteImport, AnythingElseIsRefusedNamingWhatItAppearsToBe) {
   }
 }
 
+TEST(HelperProgram, StatusErrorsAndAHangAreReported) {
+  const TProgramRun failed = RunProgram({"sh", "-c", "echo 'Unknown input format' >&2; exit 3"}, 10);
+  EXPECT_TRUE(failed.Started);
+  EXPECT_EQ(failed.Status, 3);
+  EXPECT_EQ(failed.Errors, "Unknown input format");
+  // A converter that hangs is stopped at its limit instead of holding pack forever.
+  const TProgramRun hung = RunProgram({"sleep", "30"}, 1);
+  EXPECT_TRUE(hung.TimedOut);
+  EXPECT_EQ(hung.Status, -1);
+  EXPECT_FALSE(RunProgram({"no-such-converter-here"}, 1).Started);
+}
+
 // Packs one scene list with the pictures as textures TEX_0, TEX_1 ... and reads it back.
 struct TPacked {
   TRun Run;
