@@ -1,6 +1,7 @@
 // The RTF reader on files made by real writers (LibreOffice, pandoc, a RichEdit-style file written
 // by hand; see fixtures/make-fixtures.sh), and on broken input.
 #include "rtfreader.h"
+#include "rtftable.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,20 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <QUrl>
 
 #include <vector>
+
+// Readable failure messages.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QStringList& texts, std::ostream* out) {
+  *out << '[' << texts.join(QStringLiteral("|")).toStdString() << ']';
+}
 
 namespace {
 
@@ -79,6 +88,35 @@ std::vector<QTextImageFormat> Images(const QTextDocument& document) {
   return images;
 }
 
+// The document's tables in reading order, nested ones after the table that holds them.
+std::vector<QTextTable*> Tables(const QTextDocument& document) {
+  std::vector<QTextTable*> tables;
+  std::vector<QTextFrame*> frames{document.rootFrame()};
+  while (!frames.empty()) {
+    QTextFrame* frame = frames.front();
+    frames.erase(frames.begin());
+    if (auto* table = qobject_cast<QTextTable*>(frame)) tables.push_back(table);
+    const QList<QTextFrame*> children = frame->childFrames();
+    frames.insert(frames.begin(), children.begin(), children.end());
+  }
+  return tables;
+}
+
+// A cell's text, its paragraphs joined by '\n'.
+QString CellText(QTextTable* table, int row, int column) {
+  const QTextTableCell cell = table->cellAt(row, column);
+  if (!cell.isValid()) return QStringLiteral("<no cell>");
+  QTextCursor cursor = cell.firstCursorPosition();
+  cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+  return cursor.selection().toPlainText();
+}
+
+QStringList RowTexts(QTextTable* table, int row) {
+  QStringList texts;
+  for (int column = 0; column < table->columns(); ++column) texts << CellText(table, row, column);
+  return texts;
+}
+
 // The fixture picture is 48 x 32, red on the left half and blue on the right.
 void ExpectFixturePicture(const QTextDocument& document, const QTextImageFormat& format) {
   const QImage image = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
@@ -132,10 +170,11 @@ TEST(RtfLibreOffice, FormatsLandWhereTheyShould) {
   EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("È una delle più celebri della città")));
   EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("perché no, caffè.")));
 
-  // Table rows are paragraphs with their cells separated by tabs.
-  EXPECT_EQ(FindBlock(document, QStringLiteral("Autore")).text(), QStringLiteral("Autore\tOpera\tAnno"));
-  EXPECT_EQ(FindBlock(document, QStringLiteral("Botticelli\t")).text(),
-            QStringLiteral("Botticelli\tNascita di Venere\t1485"));
+  const std::vector<QTextTable*> tables = Tables(document);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0]->rows(), 2);
+  EXPECT_EQ(RowTexts(tables[0], 0), QStringList({"Autore", "Opera", "Anno"}));
+  EXPECT_EQ(RowTexts(tables[0], 1), QStringList({"Botticelli", "Nascita di Venere", "1485"}));
 
   // The PNG (48 x 32, goal 720 x 480 twips, scaled 200%) and the JPEG (same goal, scaled 125%);
   // the metafile copies LibreOffice adds for older readers are not shown.
@@ -166,9 +205,12 @@ TEST(RtfPandoc, FormatsLandWhereTheyShould) {
   EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("Perché è così famoso?")));
   EXPECT_TRUE(document.toPlainText().contains(QString::fromUtf8("Fine della scheda — “arrivederci”.")));
 
-  // pandoc ends every cell's paragraph with \par before \cell: still one line per row.
-  EXPECT_EQ(FindBlock(document, QStringLiteral("Opera\t")).text(), QStringLiteral("Opera\tAutore\tAnno"));
-  EXPECT_EQ(FindBlock(document, QString::fromUtf8("Mosè")).text(), QString::fromUtf8("Mosè\tMichelangelo\t1515"));
+  // pandoc ends every cell's paragraph with \par before \cell: still one paragraph per cell.
+  const std::vector<QTextTable*> tables = Tables(document);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0]->rows(), 3);
+  EXPECT_EQ(RowTexts(tables[0], 0), QStringList({"Opera", "Autore", "Anno"}));
+  EXPECT_EQ(RowTexts(tables[0], 2), QStringList({QString::fromUtf8("Mosè"), "Michelangelo", "1515"}));
 
   const std::vector<QTextImageFormat> images = Images(document);
   ASSERT_EQ(images.size(), 1u);
@@ -279,17 +321,90 @@ TEST(RtfReader, CodePagesAndUnicode) {
   EXPECT_EQ(Text("{\\rtf1\\u-10179?\\u-8704?}"), QString::fromUtf8("😀"));
 }
 
-TEST(RtfReader, TablesAsText) {
-  // Empty cells keep their separators; a nested table's cells too.
-  EXPECT_EQ(Text("{\\rtf1\\trowd\\cellx100\\cellx200\\cellx300 \\intbl a\\cell\\cell c\\cell\\row"
-                 "\\trowd\\cellx100 \\intbl\\cell\\row\\pard after}"),
-            QStringLiteral("a\t\tc\n\nafter"));
-  // The paragraphs of one cell are lines of the row's paragraph.
+TEST(RtfReader, TablesAreTables) {
+  // Empty cells stay cells; a row with fewer cells spans its last one over the rest; the text
+  // after the table is a paragraph of its own.
   QTextDocument document;
-  ASSERT_TRUE(ReadRtf("{\\rtf1\\intbl one\\par two\\cell three\\cell\\row}", document));
-  EXPECT_EQ(document.blockCount(), 1);
-  EXPECT_EQ(document.firstBlock().text(),
-            QString(QStringLiteral("one") + QChar(QChar::LineSeparator) + QStringLiteral("two\tthree")));
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\trowd\\cellx1500\\cellx3000\\cellx4500 \\intbl a\\cell\\cell c\\cell\\row"
+                      "\\trowd\\cellx4500 \\intbl one\\par two\\cell\\row\\pard after}",
+                      document));
+  std::vector<QTextTable*> tables = Tables(document);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0]->rows(), 2);
+  ASSERT_EQ(tables[0]->columns(), 3);
+  EXPECT_EQ(RowTexts(tables[0], 0), QStringList({"a", "", "c"}));
+  EXPECT_EQ(tables[0]->cellAt(1, 0).columnSpan(), 3);
+  EXPECT_EQ(CellText(tables[0], 1, 0), QStringLiteral("one\ntwo"));  // two paragraphs, no empty third
+  EXPECT_EQ(document.lastBlock().text(), QStringLiteral("after"));
+  EXPECT_EQ(QTextCursor(document.lastBlock()).currentTable(), nullptr);
+
+  // A row definition in a group of its own (AbiWord) or after the row's cells (Word) still holds;
+  // more cells than the first row had add columns. Cell formats: each paragraph's alignment,
+  // vertical alignment, shading and borders.
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                      "{\\trowd\\trgaph60\\clvertalc\\clcbpat1\\clbrdrb\\brdrs\\brdrw30\\brdrcf2\\cellx2000\\cellx4000}"
+                      "\\pard\\intbl\\qc centred\\cell\\pard\\intbl\\qr right\\cell\\row"
+                      "\\pard\\intbl x\\cell y\\cell z\\cell\\trowd\\cellx1000\\cellx2000\\cellx6000\\row}",
+                      document));
+  tables = Tables(document);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0]->columns(), 3);
+  EXPECT_EQ(RowTexts(tables[0], 1), QStringList({"x", "y", "z"}));
+  const QTextTableCell centred = tables[0]->cellAt(0, 0);
+  EXPECT_EQ(centred.firstCursorPosition().block().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+  EXPECT_EQ(tables[0]->cellAt(0, 1).firstCursorPosition().block().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignRight);
+  const QTextTableCellFormat cellFormat = centred.format().toTableCellFormat();
+  EXPECT_EQ(cellFormat.verticalAlignment(), QTextCharFormat::AlignMiddle);
+  EXPECT_EQ(cellFormat.background().color(), QColor(255, 0, 0));
+  EXPECT_DOUBLE_EQ(cellFormat.bottomBorder(), 2.0);
+  EXPECT_EQ(cellFormat.bottomBorderBrush().color(), QColor(0, 0, 255));
+  EXPECT_DOUBLE_EQ(cellFormat.topBorder(), 0.0);
+  EXPECT_DOUBLE_EQ(cellFormat.leftPadding(), 4.0);  // \trgaph60
+  // Column widths: the widest each column had in any row (pixels at 96 dpi).
+  const QVector<QTextLength> widths = tables[0]->format().columnWidthConstraints();
+  ASSERT_EQ(widths.size(), 3);
+  EXPECT_DOUBLE_EQ(widths[0].rawValue(), 2000 / 15.0);
+  EXPECT_DOUBLE_EQ(widths[1].rawValue(), 2000 / 15.0);
+  EXPECT_DOUBLE_EQ(widths[2].rawValue(), 4000 / 15.0);
+
+  // A nested table inside a cell, its row defined in \nesttableprops, as Word and LibreOffice write.
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl outer\\cell"
+                      "\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
+                      "{\\*\\nesttableprops\\trowd\\cellx4000\\cellx5000\\nestrow}"
+                      "\\pard\\intbl\\itap1 tail\\cell\\row\\pard end}",
+                      document));
+  tables = Tables(document);
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0]->rows(), 1);
+  EXPECT_EQ(CellText(tables[0], 0, 0), QStringLiteral("outer"));
+  EXPECT_EQ(RowTexts(tables[1], 0), QStringList({"in1", "in2"}));
+  EXPECT_EQ(tables[1]->parentFrame(), tables[0]);
+  EXPECT_TRUE(CellText(tables[0], 0, 1).endsWith(QStringLiteral("tail")));
+  EXPECT_DOUBLE_EQ(tables[1]->format().columnWidthConstraints().value(1).rawValue(), 1000 / 15.0);
+  EXPECT_DOUBLE_EQ(tables[0]->format().columnWidthConstraints().value(1).rawValue(), 3000 / 15.0);
+  EXPECT_EQ(document.lastBlock().text(), QStringLiteral("end"));
+}
+
+TEST(RtfReader, TablesAreBounded) {
+  // Cells beyond the document's limit are read as tab-separated text, rows as paragraphs; nesting
+  // beyond the limit joins the deepest table.
+  QByteArray many = "{\\rtf1\\trowd\\cellx100\\cellx200 ";
+  const int rows = static_cast<int>(RtfMaxTableCells / 2) + 10;
+  for (int i = 0; i < rows; ++i) many += "\\intbl a\\cell b\\cell\\row ";
+  many += "}";
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(many, document));
+  long long cells = 0;
+  for (QTextTable* table : Tables(document)) cells += static_cast<long long>(table->rows()) * table->columns();
+  EXPECT_LE(cells, RtfMaxTableCells);
+  EXPECT_EQ(document.lastBlock().text(), QStringLiteral("a\tb\t"));
+  EXPECT_EQ(document.toPlainText().count(QLatin1Char('a')), rows);
+
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\pard\\intbl\\itap99 deep\\nestcell\\nestrow\\pard after}", document));
+  EXPECT_EQ(Tables(document).size(), static_cast<std::size_t>(RtfMaxTableDepth));
+  EXPECT_TRUE(document.toPlainText().contains(QStringLiteral("deep")));
+  EXPECT_EQ(document.lastBlock().text(), QStringLiteral("after"));
 }
 
 TEST(RtfReader, MalformedInputEndsCleanly) {
