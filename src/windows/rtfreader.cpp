@@ -51,6 +51,8 @@ struct TCharProps {
 
 // A paragraph keeps at most this many tab stops.
 constexpr std::size_t MaxTabStops = 64;
+// A document shows at most this many footnotes.
+constexpr std::size_t MaxFootnotes = 256;
 
 struct TParaProps {
   Qt::Alignment Align = Qt::AlignLeft;
@@ -164,7 +166,16 @@ class TRtfReader {
   bool Read();
 
  private:
+  struct TFootnote {
+    std::size_t Start = 0;  // where its group's content starts in the input
+    TGroupState State;
+    int Number = 0;
+  };
+
   TGroupState& State() { return Stack.back(); }
+  bool Run();
+  void FootnoteStart();
+  void ReplayFootnotes();
   bool GroupStart();
   void GroupEnd();
   void ControlWord(const TRtfToken& token);
@@ -233,6 +244,10 @@ class TRtfReader {
   int NewCellBorder = -1;
   int DefaultTabTwips = 720;
   int FootnotesSeen = 0;
+  // Footnotes are shown after the text, each as read where its mark stands.
+  std::vector<TFootnote> Footnotes;
+  bool ReplayingFootnotes = false;
+  int FootnoteNumber = 0;
   bool ShapePictureShown = false;  // the last \shppict showed its picture: skip its \nonshppict
   TPicture Picture;
   int ImageCount = 0;
@@ -243,22 +258,23 @@ bool TRtfReader::Read() {
   Document.clear();
   Cursor = QTextCursor(&Document);
   Stack.clear();
+  if (!Run()) return false;
+  FinishDocument();
+  return true;
+}
 
+bool TRtfReader::Run() {
   for (;;) {
     const TRtfToken token = Tokens.Next();
     switch (token.Kind) {
       case TRtfTokenKind::End:
-        FinishDocument();  // a missing closing brace is forgiven
-        return true;
+        return true;  // a missing closing brace is forgiven
       case TRtfTokenKind::GroupStart:
         if (!GroupStart()) return false;
         break;
       case TRtfTokenKind::GroupEnd:
         GroupEnd();
-        if (Stack.empty()) {  // the document's group is closed; what follows is not read
-          FinishDocument();
-          return true;
-        }
+        if (Stack.empty()) return true;  // the group is closed; what follows is not read
         break;
       case TRtfTokenKind::ControlWord:
         ControlWord(token);
@@ -274,6 +290,40 @@ bool TRtfReader::Read() {
         break;
     }
   }
+}
+
+void TRtfReader::FootnoteStart() {
+  ++FootnotesSeen;
+  if (ReplayingFootnotes || Footnotes.size() >= MaxFootnotes) return;
+  TFootnote footnote;
+  footnote.Start = Tokens.Position();
+  footnote.State = State();
+  footnote.State.Destination = TDestination::Text;
+  footnote.Number = FootnotesSeen;
+  Footnotes.push_back(footnote);
+}
+
+void TRtfReader::ReplayFootnotes() {
+  // Each footnote is read again from where it started, as paragraphs of its own at the end.
+  ReplayingFootnotes = true;
+  for (const TFootnote& footnote : Footnotes) {
+    Flush();
+    Tables.CloseAll();
+    if (Cursor.block().length() > 1) Cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    Stack.assign(1, footnote.State);
+    Picture = TPicture();
+    SkipLeft = 0;
+    StarPending = false;
+    CellBreakPending = false;
+    FootnoteNumber = footnote.Number;
+    Tokens.Seek(footnote.Start);
+    const bool read = Run();
+    if (Picture.Active) FinishPicture();
+    Flush();
+    Tables.CloseAll();
+    if (!read) break;
+  }
+  Stack.assign(1, TGroupState());
 }
 
 bool TRtfReader::GroupStart() {
@@ -330,7 +380,7 @@ void TRtfReader::ControlWord(const TRtfToken& token) {
         State().InNestedTableProps = true;
         return;
       }
-      if (word == "footnote") ++FootnotesSeen;
+      if (word == "footnote") FootnoteStart();
     }
     State().Destination = TDestination::Skip;
     return;
@@ -379,7 +429,7 @@ bool TRtfReader::DestinationWord(const std::string& word) {
     return true;
   }
   if (IsIgnoredDestination(word)) {
-    if (word == "footnote") ++FootnotesSeen;
+    if (word == "footnote") FootnoteStart();
     State().Destination = TDestination::Skip;
     return true;
   }
@@ -563,7 +613,8 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
   } else if (word == "row" || word == "nestrow") {
     EndRow();
   } else if (word == "chftn") {  // a footnote's mark: its number
-    for (const QChar digit : QString::number(FootnotesSeen + 1)) OutputChar(digit.unicode());
+    const int number = ReplayingFootnotes ? FootnoteNumber : FootnotesSeen + 1;
+    for (const QChar digit : QString::number(number)) OutputChar(digit.unicode());
   } else if (const char32_t special = SpecialCharacter(word)) {
     OutputChar(special);
   }
@@ -870,6 +921,7 @@ void TRtfReader::FinishDocument() {
     FinishPicture();
   }
   Flush();
+  if (!Footnotes.empty() && !ReplayingFootnotes) ReplayFootnotes();
   if (Stack.empty()) Stack.emplace_back();
   if (Tables.Depth() > 0) {
     Tables.CloseAll();
