@@ -116,7 +116,8 @@ bool IsIgnoredDestination(const std::string& word) {
       "operator", "title", "subject", "keywords", "company", "buptim", "creatim", "printim",
       "revtim", "userprops", "private", "nextfile", "keycode", "picprop", "shp", "shpinst",
       "shprslt", "sp", "sn", "sv", "generator", "themedata", "colorschememapping", "latentstyles",
-      "datastore", "xmlnstbl", "rsidtbl", "mmathPr", "blipuid", "background"};
+      "datastore", "xmlnstbl", "rsidtbl", "mmathPr", "blipuid", "background",
+      "nonesttables"};  // (the flat copy of nested tables, for readers without them)
   for (const char* w : words)
     if (word == w) return true;
   return false;
@@ -928,8 +929,11 @@ void TRtfReader::FinishDocument() {
   } else {
     Cursor.setBlockFormat(BlockFormat(State().Para));
   }
+  // Paragraphs keep their lines (each is marked so); the text of a cell wraps within its cell, so
+  // that the cells keep the widths the writer gave them.
   QTextOption option = Document.defaultTextOption();
   option.setTabStopDistance(DefaultTabTwips / TwipsPerPixel);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   Document.setDefaultTextOption(option);
   // A closing \par leaves an empty last paragraph, which is not shown (unless a table ends
   // there: a table is always followed by a paragraph).
@@ -985,6 +989,7 @@ QTextCharFormat TRtfReader::CharFormat(const TCharProps& props) const {
 
 QTextBlockFormat TRtfReader::BlockFormat(const TParaProps& props) const {
   QTextBlockFormat format;
+  format.setNonBreakableLines(Tables.Depth() == 0);
   format.setAlignment(props.Align);
   format.setLeftMargin(props.LeftTwips / TwipsPerPixel);
   format.setRightMargin(props.RightTwips / TwipsPerPixel);
@@ -999,8 +1004,10 @@ QTextBlockFormat TRtfReader::BlockFormat(const TParaProps& props) const {
     else
       format.setLineHeight(-props.LineTwips / TwipsPerPixel, QTextBlockFormat::FixedHeight);
   }
-  // Tab stops count from the page's left edge, as in RTF. A hanging first line has one more at
-  // the paragraph's indent, where a list's text starts after its bullet.
+  // RTF counts tab stops from the left margin, Qt from where the line starts: the stops are moved
+  // by where the first line starts (later lines of the paragraph start elsewhere, and keep that
+  // shift). A hanging first line has one more stop at the paragraph's indent, where a list's text
+  // starts after its bullet.
   std::vector<QTextOption::Tab> tabs = props.Tabs;
   if (props.FirstTwips < 0 && props.LeftTwips > 0 &&
       std::none_of(tabs.begin(), tabs.end(), [&](const QTextOption::Tab& t) { return t.position == props.LeftTwips; }))
@@ -1009,9 +1016,11 @@ QTextBlockFormat TRtfReader::BlockFormat(const TParaProps& props) const {
     std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
       return a.position < b.position;
     });
+    const int lineStart = props.LeftTwips + props.FirstTwips;
     QList<QTextOption::Tab> positions;
     for (QTextOption::Tab tab : tabs) {
-      tab.position = tab.position / TwipsPerPixel;
+      if (tab.position <= lineStart) continue;  // behind the line's start: never reached
+      tab.position = (tab.position - lineStart) / TwipsPerPixel;
       positions.append(tab);
     }
     format.setTabPositions(positions);

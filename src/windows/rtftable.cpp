@@ -49,6 +49,13 @@ void TRtfTables::Place(int level, const TRtfRowDef& definition) {
 
 bool TRtfTables::EndCell(int level, const TRtfRowDef& definition, const QTextBlockFormat& blockFormat,
                          bool keepBlockFormat) {
+  if (level > 0 && Depth() == level) {
+    // An empty cell beyond the row's definition is one a writer added too many: not a cell.
+    const TOpenTable& open = Open.back();
+    if (open.RowOpen && !open.CursorInCell && !definition.Cells.empty() &&
+        open.Column >= static_cast<int>(definition.Cells.size()))
+      return true;
+  }
   Place(level, definition);
   if (Depth() == 0) return false;
   TOpenTable& open = Open.back();

@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextLayout>
 #include <QTextTable>
 #include <QUrl>
 
@@ -207,6 +209,127 @@ INSTANTIATE_TEST_SUITE_P(Writers, RtfWriterExport,
                                            TWriterExport{"sala-abiword", true, true, nullptr},
                                            TWriterExport{"sala-pandoc", true, false, "Pianta"},
                                            TWriterExport{"vetrina-libreoffice"}));
+
+// Where each cell of a table's first row starts, in pixels from the first cell's left edge, once
+// the document is laid out in the info window's width.
+std::vector<double> CellLefts(QTextDocument& document, QTextTable* table) {
+  document.setTextWidth(320);
+  QAbstractTextDocumentLayout* layout = document.documentLayout();
+  std::vector<double> lefts;
+  for (int column = 0; column < table->columns(); ++column) {
+    const QTextTableCell cell = table->cellAt(0, column);
+    const double text = layout->blockBoundingRect(cell.firstCursorPosition().block()).x();
+    const QTextTableCellFormat format = cell.format().toTableCellFormat();
+    lefts.push_back(text - format.leftPadding() - format.leftBorder());
+  }
+  for (std::size_t i = lefts.size(); i-- > 0;) lefts[i] -= lefts[0];
+  return lefts;
+}
+
+TEST(RtfWriters, TableCellsSitAtTheirCellBoundaries) {
+  // Each writer's first table: where \cellx puts the cells' left edges (twips from the first one),
+  // and the header row's own alignments (centred, left, right in the source).
+  const struct {
+    const char* Name;
+    std::vector<int> LeftTwips;
+  } writers[] = {{"sala-libreoffice", {0, 2640, 5280}},
+                 {"sala-abiword", {0, 2675, 5315}},
+                 {"sala-pandoc", {0, 2880, 5760}},
+                 {"vetrina-libreoffice", {0, 1775, 3742}}};
+  for (const auto& writer : writers) {
+    SCOPED_TRACE(writer.Name);
+    QTextDocument document;
+    ASSERT_TRUE(ReadRtf(ReadFixture(QString::fromLatin1(writer.Name) + QStringLiteral(".rtf")), document));
+    const std::vector<QTextTable*> tables = Tables(document);
+    ASSERT_FALSE(tables.empty());
+    ASSERT_EQ(tables[0]->columns(), 3);
+    const std::vector<double> lefts = CellLefts(document, tables[0]);
+    for (std::size_t i = 0; i < lefts.size(); ++i) EXPECT_NEAR(lefts[i], writer.LeftTwips[i] / 15.0, 2.0) << i;  // (borders are drawn on the edge)
+    if (!QByteArray(writer.Name).startsWith("sala")) continue;
+    const Qt::Alignment aligns[] = {Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignRight};
+    for (int column = 0; column < 3; ++column)
+      EXPECT_EQ(tables[0]->cellAt(0, column).firstCursorPosition().block().blockFormat().alignment() &
+                    Qt::AlignHorizontal_Mask,
+                aligns[column]) << column;
+  }
+}
+
+TEST(RtfLibreOffice, NestedTablesAndCellFormats) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf(ReadFixture(QStringLiteral("vetrina-libreoffice.rtf")), document));
+  const std::vector<QTextTable*> tables = Tables(document);
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0]->rows(), 2);
+  EXPECT_EQ(RowTexts(tables[0], 1), QStringList({"Fiorino d'oro", "Firenze", "3,5 g"}));
+  EXPECT_EQ(tables[1]->parentFrame(), tables[0]);
+  EXPECT_EQ(tables[1]->rows(), 2);
+  EXPECT_EQ(RowTexts(tables[1], 1), QStringList({"Venezia", "1284"}));
+  const QTextTableCellFormat coin = tables[0]->cellAt(0, 0).format().toTableCellFormat();
+  EXPECT_EQ(coin.background().color(), QColor(255, 255, 0));
+  EXPECT_EQ(coin.verticalAlignment(), QTextCharFormat::AlignMiddle);
+  EXPECT_EQ(tables[0]->cellAt(0, 2).format().toTableCellFormat().verticalAlignment(), QTextCharFormat::AlignBottom);
+  EXPECT_GT(coin.topBorder(), 0.0);
+  // The nested table sits inside its cell: its cells start at or right of the outer cell's text.
+  QAbstractTextDocumentLayout* layout = document.documentLayout();
+  const double outer = layout->blockBoundingRect(tables[0]->cellAt(0, 1).firstCursorPosition().block()).x();
+  const double inner = layout->blockBoundingRect(tables[1]->cellAt(0, 0).firstCursorPosition().block()).x();
+  EXPECT_GE(inner, outer - 1);
+}
+
+// Where the text after the first tab of a paragraph starts, in pixels from the document's left.
+double TextAfterTab(QTextDocument& document, const QTextBlock& block) {
+  document.setTextWidth(320);
+  (void)document.documentLayout()->documentSize();
+  const int tab = block.text().indexOf(QLatin1Char('\t'));
+  EXPECT_GE(tab, 0);
+  const QTextLine line = block.layout()->lineForTextPosition(tab + 1);
+  return block.layout()->position().x() + line.cursorToX(tab + 1) - document.documentMargin();
+}
+
+QString WithoutLeadingSpaces(QString text) {
+  while (text.startsWith(QLatin1Char(' '))) text.remove(0, 1);
+  return text;
+}
+
+TEST(RtfWriters, ListsAndTabStops) {
+  // The writers' bullets and numbers come before a tab; the item's text starts at the paragraph's
+  // indent (a hanging first line), not at the next default tab stop.
+  const struct {
+    const char* Name;
+    double IndentPixels;
+    const char* Bullet;
+    const char* Number;
+  } writers[] = {{"sala-libreoffice", 48.0, "\u2022", "1."}, {"sala-abiword", 48.0, "\u2022", ""},
+                 {"sala-pandoc", 24.0, "\u2022", "1."}};
+  for (const auto& writer : writers) {
+    SCOPED_TRACE(writer.Name);
+    QTextDocument document;
+    ASSERT_TRUE(ReadRtf(ReadFixture(QString::fromLatin1(writer.Name) + QStringLiteral(".rtf")), document));
+    const QTextBlock bullet = FindBlock(document, QStringLiteral("Il pozzo medievale"));
+    EXPECT_EQ(WithoutLeadingSpaces(bullet.text()), QString::fromUtf8(writer.Bullet) + QStringLiteral("\tIl pozzo medievale"));
+    EXPECT_NEAR(TextAfterTab(document, bullet), writer.IndentPixels, 1.0);
+    const QTextBlock number = FindBlock(document, QStringLiteral("Entrare dalla porta nord"));
+    EXPECT_EQ(WithoutLeadingSpaces(number.text()), QString::fromUtf8(writer.Number) + QStringLiteral("\tEntrare dalla porta nord"));
+  }
+
+  // Explicit stops: left, right, centred and decimal, counted from the left margin whatever the
+  // paragraph's indent; \deftab sets the distance of the default stops.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\deftab360\\pard\\li720\\tx1440\\tqr\\tx4320\\tqc\\tx2880\\tqdec\\tx3600 a\\tab b\\par"
+                      "\\pard x\\tab y\\par}",
+                      document));
+  const QList<QTextOption::Tab> tabs = document.firstBlock().blockFormat().tabPositions();
+  ASSERT_EQ(tabs.size(), 4);
+  EXPECT_DOUBLE_EQ(tabs[0].position, 96.0 - 48.0);  // (from the line's start, at the indent)
+  EXPECT_EQ(tabs[0].type, QTextOption::LeftTab);
+  EXPECT_EQ(tabs[1].type, QTextOption::CenterTab);
+  EXPECT_EQ(tabs[2].type, QTextOption::DelimiterTab);
+  EXPECT_EQ(tabs[3].type, QTextOption::RightTab);
+  EXPECT_DOUBLE_EQ(tabs[3].position, 288.0 - 48.0);
+  EXPECT_NEAR(TextAfterTab(document, document.firstBlock()), 96.0, 1.0);
+  EXPECT_DOUBLE_EQ(document.defaultTextOption().tabStopDistance(), 24.0);
+  EXPECT_NEAR(TextAfterTab(document, document.lastBlock()), 24.0, 1.0);
+}
 
 TEST(RtfLibreOffice, FormatsLandWhereTheyShould) {
   QTextDocument document;
