@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -621,6 +622,56 @@ TEST(RtfReader, MalformedInputEndsCleanly) {
   EXPECT_EQ(Text("{\\rtf1 a\\bin-5 b}"), QStringLiteral("ab"));
 }
 
+TEST(RtfReader, CharacterAndParagraphFormats) {
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}"
+                      "H{\\dn4 2}O, m{\\up6 2}, x{\\super 3}{\\sub i}\\par"
+                      "\\pard\\sb120\\sa240\\sl360\\slmult1 {\\highlight1 marked}\\par"
+                      "\\pard\\sl-300 exact\\par"
+                      "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\*\\fldrslt{\\ul link}}} and {\\field{\\*\\fldinst PAGE}}end}",
+                      document));
+  EXPECT_EQ(FindFragment(document, QStringLiteral("H")).charFormat().verticalAlignment(), QTextCharFormat::AlignNormal);
+  QTextBlock first = document.firstBlock();
+  std::vector<QTextCharFormat::VerticalAlignment> scripts;
+  for (auto it = first.begin(); !it.atEnd(); ++it)
+    if (it.fragment().text() == QStringLiteral("2") || it.fragment().text() == QStringLiteral("3") ||
+        it.fragment().text() == QStringLiteral("i"))
+      scripts.push_back(it.fragment().charFormat().verticalAlignment());
+  EXPECT_EQ(scripts, std::vector<QTextCharFormat::VerticalAlignment>(
+                         {QTextCharFormat::AlignSubScript, QTextCharFormat::AlignSuperScript,
+                          QTextCharFormat::AlignSuperScript, QTextCharFormat::AlignSubScript}));
+  EXPECT_EQ(first.text(), QStringLiteral("H2O, m2, x3i"));
+
+  const QTextBlock spaced = FindBlock(document, QStringLiteral("marked"));
+  EXPECT_DOUBLE_EQ(spaced.blockFormat().topMargin(), 8.0);
+  EXPECT_DOUBLE_EQ(spaced.blockFormat().bottomMargin(), 16.0);
+  EXPECT_EQ(spaced.blockFormat().lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+  EXPECT_DOUBLE_EQ(spaced.blockFormat().lineHeight(), 150.0);
+  EXPECT_EQ(FindFragment(document, QStringLiteral("marked")).charFormat().background().color(), QColor(255, 255, 0));
+  const QTextBlock exact = FindBlock(document, QStringLiteral("exact"));
+  EXPECT_EQ(exact.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
+  EXPECT_DOUBLE_EQ(exact.blockFormat().lineHeight(), 20.0);
+
+  // A field's result is its text (AbiWord marks it optional with \*); a field without one shows
+  // nothing. Links are text in their format, not anchors.
+  EXPECT_EQ(document.lastBlock().text(), QStringLiteral("link and end"));
+  const QTextCharFormat link = FindFragment(document, QStringLiteral("link")).charFormat();
+  EXPECT_TRUE(link.fontUnderline());
+  EXPECT_FALSE(link.isAnchor());
+}
+
+TEST(RtfReader, FootnotesFollowTheText) {
+  // The mark stays where it is, numbered; the footnotes follow the text in their own paragraphs,
+  // in order, with their own formats. A footnote in a footnote is not shown.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1 One{\\super\\chftn}{\\*\\footnote\\pard{\\super\\chftn} first {\\i note}.}"
+                      " two{\\super\\chftn}{\\footnote\\pard\\chftn  second{\\footnote\\chftn inner}}.\\par"
+                      "{\\footnote\\chftn  third}}",
+                      document));
+  EXPECT_EQ(document.toPlainText(), QStringLiteral("One1 two2.\n1 first note.\n2 second\n3 third"));
+  EXPECT_TRUE(FindFragment(document, QStringLiteral("note")).charFormat().fontItalic());
+}
+
 TEST(RtfReader, NestingDepthIsCapped) {
   const auto nested = [](int depth) {
     return QByteArray("{\\rtf1 ") + QByteArray(depth - 1, '{') + "deep" + QByteArray(depth, '}');
@@ -660,6 +711,51 @@ TEST(RtfReader, BrokenPicturesAreLeftOut) {
   // A picture inside a picture is ignored, the outer one kept; the input may end inside it.
   EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip{\\pict\\pngblip " + hex + "}" + hex + "}}"), 1u);
   EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip " + hex), 1u);
+  // A device-independent bitmap (a BMP without its file header) is shown; a DIB that claims a
+  // colour table longer than its data is not.
+  QImage picture;
+  ASSERT_TRUE(picture.loadFromData(png, "png"));
+  QByteArray bmp;
+  {
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "bmp"));
+  }
+  const QByteArray dib = bmp.mid(14).toHex();
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\pict\\dibitmap0\\picw48\\pich32 " + dib + "}}", document));
+  ASSERT_EQ(Images(document).size(), 1u);
+  ExpectFixturePicture(document, Images(document)[0]);
+  QByteArray broken = bmp.mid(14);
+  broken[32] = static_cast<char>(0xFF);  // 255 colours used, in a picture with no colour table
+  EXPECT_EQ(count("{\\rtf1{\\pict\\dibitmap0 " + broken.left(60).toHex() + "}}"), 0u);
+
+  // Stored twice: the shape picture is shown and its copy for older readers is not; a copy alone is.
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\*\\shppict{\\pict\\pngblip\\picwgoal1440\\pichgoal960 " + hex + "}}"
+                      "{\\nonshppict{\\pict\\dibitmap0\\picwgoal720\\pichgoal480 " + dib + "}} and "
+                      "{\\nonshppict{\\pict\\dibitmap0\\picwgoal720\\pichgoal480 " + dib + "}}}",
+                      document));
+  std::vector<QTextImageFormat> images = Images(document);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_DOUBLE_EQ(images[0].width(), 96.0);
+  EXPECT_DOUBLE_EQ(images[1].width(), 48.0);
+  EXPECT_EQ(document.toPlainText().remove(QChar::ObjectReplacementCharacter), QStringLiteral(" and "));
+
+  // A metafile alone is an empty box of its shown size; one too large for the limits is left out.
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\pict\\wmetafile8\\picw1270\\pich635\\picwgoal1500\\pichgoal750\\picscalex50 "
+                      "0100090000}{\\pict\\emfblip\\picw2540\\pich2540 01}"
+                      "{\\pict\\wmetafile8\\picwgoal240000\\pichgoal240000 00}}",
+                      document));
+  images = Images(document);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_DOUBLE_EQ(images[0].width(), 50.0);
+  EXPECT_DOUBLE_EQ(images[0].height(), 50.0);
+  EXPECT_DOUBLE_EQ(images[1].width(), 96.0);  // 1 inch in hundredths of a millimetre
+  const QImage box = document.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
+  ASSERT_EQ(box.size(), QSize(50, 50));
+  EXPECT_EQ(box.pixelColor(25, 25), box.pixelColor(10, 40));  // empty inside
+  EXPECT_NE(box.pixelColor(0, 25), box.pixelColor(25, 25));   // framed
+
   // Picture data beyond the cap drops the picture.
   const int over = static_cast<int>(RtfMaxPictureBytes) + 1;
   EXPECT_EQ(count("{\\rtf1{\\pict\\pngblip\\bin" + QByteArray::number(over) + " " + QByteArray(over, 'x') + "}}"), 0u);
