@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.Width = 2;
     image.Height = 1;
     image.Components = 3;
-    static const std::uint8_t kPacked[] = {0x78, 0x9c, 0x63, 0x60, 0x00, 0x01, 0x00, 0x00, 0x06, 0x00, 0x01}  // six zero bytes;
+    static const std::uint8_t kPacked[] = {0x78, 0x9c, 0x63, 0x60, 0x00, 0x01, 0x00, 0x00, 0x06, 0x00, 0x01};  // six zero bytes
     image.AssignData(std::vector<std::uint8_t>(kPacked, kPacked + sizeof kPacked));
     SetTexture(root, image);
     std::int32_t id = 0;

@@ -58,7 +58,8 @@ class ReadErrorCapture {
 
 }  // namespace
 
-SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors) {
+SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors, int* ignored) {
+  if (ignored != nullptr) *ignored = 0;
   if (text == nullptr || size == 0) {
     if (errors != nullptr) errors->append("the shape text is empty\n");
     return nullptr;
@@ -77,10 +78,20 @@ SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* e
     return nullptr;
   }
   if (node == nullptr && errors != nullptr) errors->append("the shape text holds no node\n");
+  if (node != nullptr && ignored != nullptr) {
+    node->ref();
+    for (SoNode* more = nullptr; SoDB::read(&input, more) && more != nullptr; more = nullptr) {
+      more->ref();
+      more->unref();
+      ++*ignored;
+    }
+    node->unrefNoDelete();
+  }
   return node;
 }
 
-SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors) {
+SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors, int* ignored) {
+  if (ignored != nullptr) *ignored = 0;
   std::int32_t length = chunk.DataLength;
   int result = 0;
   const std::vector<std::uint8_t> text = InflateBuffer(chunk.Data.data(), length, kDefaultInflateCap, &result);
@@ -88,5 +99,5 @@ SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors) {
     errors->append("the packed shape text does not inflate: ").append(InflateErrorText(result)).push_back('\n');
   }
   if (text.empty()) return nullptr;
-  return ReadShapeText(text.data(), text.size(), errors);
+  return ReadShapeText(text.data(), text.size(), errors, ignored);
 }
