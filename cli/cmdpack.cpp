@@ -11,6 +11,7 @@
 #include "args.h"
 #include "audioimport.h"
 #include "commands.h"
+#include "datacheck.h"
 #include "cp1252.h"
 #include "deflate.h"
 #include "fileio.h"
@@ -23,7 +24,7 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--quiet | --progress]\n"
+    "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--quiet | --progress] [--force]\n"
     "\n"
     "Writes a complete data file from a JSON manifest:\n"
     "\n"
@@ -44,7 +45,10 @@ const char kHelp[] =
     "\n"
     "Paths are relative to the manifest's folder; a file not found there is looked for in each\n"
     "FOLDER given with -I, in order. FILE is replaced only when packing succeeds. Progress goes\n"
-    "to standard error for large exhibitions (or always with --progress).\n";
+    "to standard error for large exhibitions (or always with --progress).\n"
+    "\n"
+    "What was written is then checked as 'pinacora-data check' does; every problem is printed.\n"
+    "On an error FILE is left as it was and the status is 1, unless --force keeps the new file.\n";
 
 // Large enough that a curator wants to see it moving.
 constexpr std::uint64_t kProgressBytes = std::uint64_t(32) << 20;
@@ -295,10 +299,31 @@ class TPacker {
   std::vector<std::string> SearchFolders;
 };
 
+// Checks the file just written (at partial, to become output) as check does and prints every
+// finding; false when it holds an error and the curator did not force it.
+bool VerifyPacked(const std::string& partial, const std::string& output, bool force) {
+  TCheckReport report = CheckExhibitionFile(partial);
+  for (const std::string& line : report.Lines()) {
+    std::string shown = line;
+    for (std::size_t at; (at = shown.find(partial)) != std::string::npos;) shown.replace(at, partial.size(), output);
+    std::fprintf(stderr, "pinacora-data pack: %s: %s\n", output.c_str(), shown.c_str());
+  }
+  const int errors = report.Count(TSeverity::Error);
+  if (errors == 0) return true;
+  if (force) {
+    std::fprintf(stderr, "pinacora-data pack: %s: written with %d error%s, as --force asks\n", output.c_str(), errors,
+                 errors == 1 ? "" : "s");
+    return true;
+  }
+  std::fprintf(stderr, "pinacora-data pack: %s: %d error%s, so the file is not written (--force writes it anyway)\n",
+               output.c_str(), errors, errors == 1 ? "" : "s");
+  return false;
+}
+
 }  // namespace
 
 int CommandPack(const std::vector<std::string>& words) {
-  const TArgs args = ParseArgs(words, {"-o", "-I"}, {"--quiet", "--progress"});
+  const TArgs args = ParseArgs(words, {"-o", "-I"}, {"--quiet", "--progress", "--force"});
   if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
@@ -318,6 +343,10 @@ int CommandPack(const std::vector<std::string>& words) {
   if (!packer.Pack(partial, progress)) {
     std::remove(partial.c_str());
     return Refuse("pack", manifest.Path + ": " + packer.Error);
+  }
+  if (!VerifyPacked(partial, output, args.Has("--force"))) {
+    std::remove(partial.c_str());
+    return 1;
   }
   if (std::rename(partial.c_str(), output.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
