@@ -367,9 +367,12 @@ void RunPart(const TCheckOptions& options, const std::string& label, TCheckRepor
     Deserialise(run.Output, report);
     return;
   }
-  std::string reason = run.Reason();
-  if (run.How == TIsolatedRun::End::TimedOut) reason = "did not finish in " + std::to_string(options.SceneSeconds) + " seconds";
-  report.Error(label + ": reading its shapes with Coin " + reason + ", so the program would fail on it too");
+  if (run.How == TIsolatedRun::End::TimedOut) {
+    report.Error(label + ": reading its shapes with Coin did not finish in " + std::to_string(options.SceneSeconds) +
+                 " seconds, so the program would hang at start-up on it too");
+  } else {
+    report.Error(label + ": reading its shapes with Coin " + run.Reason() + ", so the program would crash on it too");
+  }
 }
 
 }  // namespace

@@ -197,3 +197,32 @@ TEST(Isolated, TheChildAndTheCheckerItselfAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Shapes on which Coin itself crashes or never ends: the check calls the list broken and goes on.
+constexpr int kHangSeconds = 2;  // Coin reads this shape for longer than 200 seconds, without end
+TEST(Isolated, ShapesThatCrashOrHangCoinAreReportedNotObeyed) {
+  TScratch scratch;
+  const std::string fixtures = PINACORA_SOURCE_DIR "/tests/cli/fixtures/";
+  THandMade file = THandMade::Clean();
+  const std::vector<std::uint8_t> crashing = LoadBytes(fixtures + "crashes-coin.iv");
+  file.List(120).GetChunk(0)->AssignData(Deflated(std::string(crashing.begin(), crashing.end())));
+  ASSERT_TRUE(file.Write(scratch.Path("crash.bin")));
+  TRun run = RunTool({"check", scratch.Path("crash.bin")});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Out.find("list 1 (Id 120, 'Opere'): reading its shapes with Coin "), std::string::npos) << run.Out;
+  EXPECT_EQ(run.Err, "pinacora-data check: " + scratch.Path("crash.bin") + ": 1 error, 0 warnings\n");
+
+  const std::vector<std::uint8_t> hanging = LoadBytes(fixtures + "hangs-coin.iv");
+  file.List(120).GetChunk(0)->AssignData(Deflated(std::string(hanging.begin(), hanging.end())));
+  ASSERT_TRUE(file.Write(scratch.Path("hang.bin")));
+  TCheckOptions options;
+  options.SceneSeconds = kHangSeconds;
+  const TCheckReport report = CheckExhibitionFile(scratch.Path("hang.bin"), options);
+  EXPECT_EQ(report.Lines(), std::vector<std::string>{"list 1 (Id 120, 'Opere'): reading its shapes with Coin did not "
+                                                     "finish in " + std::to_string(kHangSeconds) +
+                                                     " seconds, so the program would hang at start-up on it too"});
+}
+
+}  // namespace
