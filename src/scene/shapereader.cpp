@@ -80,9 +80,14 @@ SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* e
   if (node == nullptr && errors != nullptr) errors->append("the shape text holds no node\n");
   if (node != nullptr && ignored != nullptr) {
     node->ref();
-    for (SoNode* more = nullptr; SoDB::read(&input, more) && more != nullptr; more = nullptr) {
-      more->ref();
-      more->unref();
+    for (;;) {
+      SoNode* more = nullptr;
+      const bool read = SoDB::read(&input, more);
+      if (more != nullptr) {
+        more->ref();
+        more->unref();
+      }
+      if (!read || more == nullptr) break;
       ++*ignored;
     }
     node->unrefNoDelete();
