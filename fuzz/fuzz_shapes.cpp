@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 256 * 1024) return 0;
   std::string errors;
-  SoNode* root = ReadShapeText(data, size, &errors);
+  int ignored = 0;
+  SoNode* root = ReadShapeText(data, size, &errors, &ignored);
   if (root == nullptr) return 0;
   root->ref();
 
@@ -68,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       GetObjectViewDistance(root, id, distance);
     }
   }
+  (void)FindEmptyTextures(root);
   root->unref();
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoNode.h>
 
+#include <vector>
+
 #include "gxchunk.h"
 #include "tzlib.h"
 
@@ -80,16 +82,20 @@ SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* e
   if (node == nullptr && errors != nullptr) errors->append("the shape text holds no node\n");
   if (node != nullptr && ignored != nullptr) {
     node->ref();
+    // The input remembers every DEF it read, and a later USE may name one: each node read stays
+    // alive until the reading is over.
+    std::vector<SoNode*> more;
     for (;;) {
-      SoNode* more = nullptr;
-      const bool read = SoDB::read(&input, more);
-      if (more != nullptr) {
-        more->ref();
-        more->unref();
+      SoNode* next = nullptr;
+      const bool read = SoDB::read(&input, next);
+      if (next != nullptr) {
+        next->ref();
+        more.push_back(next);
       }
-      if (!read || more == nullptr) break;
+      if (!read || next == nullptr) break;
       ++*ignored;
     }
+    for (SoNode* next : more) next->unref();
     node->unrefNoDelete();
   }
   return node;
