@@ -22,7 +22,7 @@ const char kHelp[] =
     "\n"
     "Warnings start with \"warning:\": works without area (seen from the default distance 6.0)\n"
     "or facing straight up, texture nodes left empty, textures over 2048 pixels a side, notes\n"
-    "in plain text, sounds shorter than the 130 ms fade-in or silent.\n"
+    "in plain text, sounds shorter than the 130 ms fade-in or silent, binary Inventor shapes.\n"
     "\n"
     "  --strict   count warnings as errors\n"
     "  --works    then print one line per work: where flights aim, the direction it faces and\n"

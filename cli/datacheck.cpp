@@ -235,6 +235,11 @@ class TDataChecker {
         if (!Inflate(list, where, chunk, kDefaultInflateCap, out)) return;
         list.LastShapeText.assign(out.begin(), out.end());
         if (!HasSceneHeader(list.LastShapeText)) Problem(list, where + ": the shape text has no Inventor or VRML header");
+        const std::string headerLine = list.LastShapeText.substr(0, list.LastShapeText.find('\n'));
+        if (headerLine.rfind("#Inventor", 0) == 0 && headerLine.find("binary") != std::string::npos) {
+          Warn(list, where + ": the shape is binary Inventor, whose reader in Coin crashes or hangs on small damage; "
+                             "store it as ASCII text");
+        }
         return;
       }
       case kChunkImageRawRgba: {

@@ -13,7 +13,7 @@
 
 namespace {
 
-// The child may use this much address space: a reader that believes a hostile count stops there
+// The child's address space is limited: a reader that believes a hostile count stops there
 // instead of swapping the machine to a halt. The sanitizers reserve their shadow memory as
 // address space, so there the limit is left alone.
 #if defined(__SANITIZE_ADDRESS__)
@@ -27,7 +27,18 @@ constexpr bool kLimitMemory = true;
 #else
 constexpr bool kLimitMemory = true;
 #endif
-constexpr rlim_t kChildAddressSpace = rlim_t(4) << 30;
+// Room the child gets beyond what it inherits (the caller's data included).
+constexpr rlim_t kChildHeadroom = rlim_t(8) << 30;
+
+// The address space the process uses now, from /proc; 0 when unknown.
+rlim_t AddressSpaceInUse() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  unsigned long pages = 0;
+  const bool read = std::fscanf(statm, "%lu", &pages) == 1;
+  std::fclose(statm);
+  return read ? rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) : 0;
+}
 
 void WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
@@ -74,8 +85,9 @@ TIsolatedRun RunIsolated(const std::function<std::string()>& work, int seconds) 
     const int null = ::open("/dev/null", O_WRONLY);
     if (null >= 0) ::dup2(null, STDERR_FILENO);
     if (kLimitMemory) {
-      const rlimit limit{kChildAddressSpace, kChildAddressSpace};
-      ::setrlimit(RLIMIT_AS, &limit);
+      const rlim_t used = AddressSpaceInUse();
+      const rlimit limit{used + kChildHeadroom, used + kChildHeadroom};
+      if (used > 0) ::setrlimit(RLIMIT_AS, &limit);
     }
     std::string output;
     try {

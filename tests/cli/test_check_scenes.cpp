@@ -13,6 +13,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -163,11 +164,12 @@ TEST(Isolated, OutputComesBackAndFailuresAreToldApart) {
   EXPECT_EQ(run.How, TIsolatedRun::End::Finished);
   EXPECT_EQ(run.Output, big);
 
-  run = RunIsolated([]() -> std::string { std::raise(SIGSEGV); return "never"; }, 30);
+  // An abort, as glibc's heap checks end a process (the sanitizers leave SIGABRT alone).
+  run = RunIsolated([]() -> std::string { std::abort(); }, 30);
   EXPECT_EQ(run.How, TIsolatedRun::End::Crashed);
-  EXPECT_EQ(run.Code, SIGSEGV);
+  EXPECT_EQ(run.Code, SIGABRT);
   EXPECT_EQ(run.Output, "");
-  EXPECT_NE(run.Reason().find("signal 11"), std::string::npos) << run.Reason();
+  EXPECT_NE(run.Reason().find("signal 6 (Aborted)"), std::string::npos) << run.Reason();
 
   run = RunIsolated([]() -> std::string { std::_Exit(3); }, 30);
   EXPECT_EQ(run.How, TIsolatedRun::End::Failed);
@@ -212,7 +214,10 @@ TEST(Isolated, ShapesThatCrashOrHangCoinAreReportedNotObeyed) {
   TRun run = RunTool({"check", scratch.Path("crash.bin")});
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Out.find("list 1 (Id 120, 'Opere'): reading its shapes with Coin "), std::string::npos) << run.Out;
-  EXPECT_EQ(run.Err, "pinacora-data check: " + scratch.Path("crash.bin") + ": 1 error, 0 warnings\n");
+  EXPECT_NE(run.Out.find("warning: list 1 (Id 120, 'Opere'): chunk 0 'works': the shape is binary Inventor"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Err, "pinacora-data check: " + scratch.Path("crash.bin") + ": 1 error, 1 warning\n");
 
   const std::vector<std::uint8_t> hanging = LoadBytes(fixtures + "hangs-coin.iv");
   file.List(120).GetChunk(0)->AssignData(Deflated(std::string(hanging.begin(), hanging.end())));
@@ -220,9 +225,9 @@ TEST(Isolated, ShapesThatCrashOrHangCoinAreReportedNotObeyed) {
   TCheckOptions options;
   options.SceneSeconds = kHangSeconds;
   const TCheckReport report = CheckExhibitionFile(scratch.Path("hang.bin"), options);
-  EXPECT_EQ(report.Lines(), std::vector<std::string>{"list 1 (Id 120, 'Opere'): reading its shapes with Coin did not "
-                                                     "finish in " + std::to_string(kHangSeconds) +
-                                                     " seconds, so the program would hang at start-up on it too"});
+  ASSERT_EQ(report.Count(TSeverity::Error), 1);
+  EXPECT_EQ(report.Lines().back(), "list 1 (Id 120, 'Opere'): reading its shapes with Coin did not finish in " +
+                                       std::to_string(kHangSeconds) + " seconds, so the program would hang at start-up on it too");
 }
 
 }  // namespace
