@@ -9,6 +9,7 @@
 #include "args.h"
 #include "audioimport.h"
 #include "commands.h"
+#include "datacheck.h"
 #include "cp1252.h"
 #include "deflate.h"
 #include "fileio.h"
@@ -24,6 +25,7 @@ namespace {
 
 const char kHelp[] =
     "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--max-texture N] [--quiet | --progress]\n"
+    "                          [--force]\n"
     "\n"
     "Writes a complete data file from a JSON manifest:\n"
     "\n"
@@ -57,6 +59,9 @@ const char kHelp[] =
     "Remarks (a picture scaled, a text's encoding) go to standard error; --quiet leaves them out.\n"
     "On a terminal, a pack that takes more than a few seconds shows its progress on one line;\n"
     "--progress prints a line for every list written instead, wherever standard error goes.\n"
+    "\n"
+    "What was written is then checked as 'pinacora-data check' does; every problem is printed.\n"
+    "On an error FILE is left as it was and the status is 1, unless --force keeps the new file.\n"
     "\n"
     "Exit status: 0 when FILE was written, 1 when an input or the output was refused, 2 for a\n"
     "command line that cannot be understood.\n";
@@ -296,10 +301,31 @@ bool CheckOutputPlace(const std::string& output, std::string& error) {
   return true;
 }
 
+// Checks the file just written (at partial, to become output) as check does and prints every
+// finding; false when it holds an error and the curator did not force it.
+bool VerifyPacked(const std::string& partial, const std::string& output, bool force) {
+  TCheckReport report = CheckExhibitionFile(partial);
+  for (const std::string& line : report.Lines()) {
+    std::string shown = line;
+    for (std::size_t at; (at = shown.find(partial)) != std::string::npos;) shown.replace(at, partial.size(), output);
+    std::fprintf(stderr, "pinacora-data pack: %s: %s\n", output.c_str(), shown.c_str());
+  }
+  const int errors = report.Count(TSeverity::Error);
+  if (errors == 0) return true;
+  if (force) {
+    std::fprintf(stderr, "pinacora-data pack: %s: written with %d error%s, as --force asks\n", output.c_str(), errors,
+                 errors == 1 ? "" : "s");
+    return true;
+  }
+  std::fprintf(stderr, "pinacora-data pack: %s: %d error%s, so the file is not written (--force writes it anyway)\n",
+               output.c_str(), errors, errors == 1 ? "" : "s");
+  return false;
+}
+
 }  // namespace
 
 int CommandPack(const std::vector<std::string>& words) {
-  const TArgs args = ParseArgs(words, {"-o", "-I", "--max-texture"}, {"--quiet", "--progress"});
+  const TArgs args = ParseArgs(words, {"-o", "-I", "--max-texture"}, {"--quiet", "--progress", "--force"});
   if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
@@ -327,6 +353,10 @@ int CommandPack(const std::vector<std::string>& words) {
     progress.Finish();
     std::remove(partial.c_str());
     return Refuse("pack", manifest.Path + ": " + packer.Error);
+  }
+  if (!VerifyPacked(partial, output, args.Has("--force"))) {
+    std::remove(partial.c_str());
+    return 1;
   }
   if (std::rename(partial.c_str(), output.c_str()) != 0) {
     const std::string reason = std::strerror(errno);

@@ -193,13 +193,19 @@ struct TPacked {
 };
 TPacked PackPictures(const TScratch& scratch, const std::vector<std::string>& files,
                      const std::vector<std::string>& options = {}) {
-  SaveText(scratch.Path("room.iv"), kRoomScene);
+  // A room with a texture node for every picture, and an empty works list, so that pack's own
+  // check of what it wrote finds nothing to refuse.
+  std::string room = "#Inventor V2.1 ascii\nSeparator {\n";
   std::string textures;
   for (std::size_t i = 0; i < files.size(); ++i) {
+    room += "  DEF TEX_" + std::to_string(i) + " Texture2 { }\n  Cube { }\n";
     textures += (i ? "," : "") + std::string(R"({ "node": "TEX_)") + std::to_string(i) + R"(", "file": ")" + files[i] + "\" }";
   }
+  SaveText(scratch.Path("room.iv"), room + "}\n");
+  SaveText(scratch.Path("works.iv"), "#Inventor V2.1 ascii\nSeparator { }\n");
   SaveText(scratch.Path("pictures.json"),
-           R"({"lists": [ { "kind": "scene", "id": 110, "name": "S", "shape": "room.iv", "textures": [)" + textures + "] } ]}");
+           R"({"lists": [ { "kind": "scene", "id": 110, "name": "S", "shape": "room.iv", "textures": [)" + textures +
+               R"(] }, { "kind": "scene", "id": 120, "name": "W", "shape": "works.iv" } ]})");
   std::vector<std::string> args = {"pack", scratch.Path("pictures.json"), "-o", scratch.Path("pictures.bin")};
   args.insert(args.end(), options.begin(), options.end());
   TPacked packed;
