@@ -5,6 +5,7 @@
 #include "gxchunk.h"
 #include "gxchunklist.h"
 #include "gxformat.h"
+#include "releasebytes.h"
 #include "shapereader.h"
 #include "texturefill.h"
 #include "tdatabanker.h"
@@ -24,7 +25,7 @@ SoNode* ReadLastShape(TGXChunkList& list, bool releasePacked) {
     TGXChunk* chunk = list.GetChunk(i);
     if (chunk->GetType() != gx::kChunkVrmlShape) continue;
     SoNode* node = ReadShapeChunk(*chunk);
-    if (releasePacked) std::vector<std::uint8_t>().swap(chunk->Data);
+    if (releasePacked) ReleaseBytes(chunk->Data);
     if (node != nullptr) node->ref();
     if (result != nullptr) result->unref();  // only the last shape is kept
     result = node;

@@ -14,6 +14,7 @@
 #include "gxchunk.h"
 #include "gxchunklist.h"
 #include "gxformat.h"
+#include "releasebytes.h"
 #include "tzlib.h"
 #include "workerpool.h"
 
@@ -163,7 +164,7 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
     picture.targets = index.Find(SbName(image->Name.c_str()));
     // A picture no node shows, or that no node could show, is not inflated at all.
     if (picture.targets == nullptr || !Describe(*image, picture)) {
-      if (options.releasePacked) std::vector<std::uint8_t>().swap(image->Data);
+      if (options.releasePacked) ReleaseBytes(image->Data);
       continue;
     }
     Prepare(picture, &claimed);
@@ -181,7 +182,7 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
       const bool release = options.releasePacked;
       picture.done = pool.Run([job, release] {
         Inflate(*job);
-        if (release) std::vector<std::uint8_t>().swap(job->chunk->Data);
+        if (release) ReleaseBytes(job->chunk->Data);
       });
     }
     // As they arrive, in list order; each buffer of its own goes as soon as it has been copied.
