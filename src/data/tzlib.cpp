@@ -8,8 +8,7 @@
 
 namespace {
 
-// The most a deflate stream can expand: 1032 output bytes per input byte, plus one step.
-constexpr std::size_t kMaxExpansion = 1032;
+constexpr std::size_t kMaxExpansion = kMaxInflateRatio;
 // What packed pictures and sounds usually expand by, at most.
 constexpr std::size_t kUsualExpansion = 4;
 

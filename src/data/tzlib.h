@@ -8,6 +8,8 @@
 #include "memorystream.h"
 
 constexpr std::size_t kInflateStep = 16384;
+// The most a deflate stream can expand: about 1032 output bytes per input byte.
+constexpr std::size_t kMaxInflateRatio = 1032;
 // Output cap when the caller does not know the size to expect: a small stream cannot claim more.
 constexpr std::size_t kDefaultInflateCap = std::size_t(256) << 20;
 

@@ -58,6 +58,10 @@ struct TPicture {
   std::future<void> done;
 };
 
+std::size_t PackedLength(const TGXChunk& chunk) {
+  return std::min<std::size_t>(chunk.Data.size(), std::size_t(std::max(chunk.DataLength, 0)));
+}
+
 // The chunk's size as it is shown, or false when no image can have it.
 bool Describe(const TGXChunkImageRawRgba& chunk, TPicture& picture) {
   const int width = chunk.ImageWidth();
@@ -67,7 +71,8 @@ bool Describe(const TGXChunkImageRawRgba& chunk, TPicture& picture) {
   picture.size = SbVec2s(short(width), short(height));
   picture.components = components;
   picture.expected = std::size_t(width) * std::size_t(height) * std::size_t(components);
-  return true;
+  // More pixels than its packed bytes could ever give: no memory is set aside for such a claim.
+  return picture.expected / kMaxInflateRatio <= PackedLength(chunk) + 1;
 }
 
 // A node still as the shape text left it when it named no picture: its storage can take the pixels,
@@ -81,8 +86,7 @@ bool IsBlank(const SoTexture2* node) {
 
 void Inflate(TPicture& picture) {
   const TGXChunk& chunk = *picture.chunk;
-  const std::size_t length = std::min<std::size_t>(chunk.Data.size(), std::size_t(std::max(chunk.DataLength, 0)));
-  picture.inflated = InflateInto(chunk.Data.data(), length, picture.destination, picture.expected);
+  picture.inflated = InflateInto(chunk.Data.data(), PackedLength(chunk), picture.destination, picture.expected);
 }
 
 // All announced pixels arrived: either the whole stream, or the first bytes of a longer one.

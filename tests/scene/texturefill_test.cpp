@@ -164,7 +164,10 @@ TEST(TextureFill, CountsAsASearchByNameAndLeavesNodesAloneForBadPictures) {
   badCheck->Data.back() ^= 0x55;
   auto notZlib = Picture("P_1", 32, 3, 9);
   notZlib->Data[0] = 0;
-  for (TGXChunkImageRawRgba* bad : {cut.get(), badCheck.get(), notZlib.get()}) {
+  // A few packed bytes that claim the largest picture there is.
+  auto claim = Picture("P_1", 8, 4, 9);
+  claim->Width = claim->Height = 32767;
+  for (TGXChunkImageRawRgba* bad : {cut.get(), badCheck.get(), notZlib.get(), claim.get()}) {
     EXPECT_EQ(SetTexture(root.node, *bad), -1);
     EXPECT_TRUE(blank->image.isDefault());
     EXPECT_TRUE(Pixels(blank).empty());
