@@ -263,8 +263,10 @@ int MeasureRealStartup(const std::string& file, int argc, char** argv) {
 
   std::printf("  start-up: banker scene load %.3f s, first frame at %.3f s (process start to frame)\n",
               (loaded - beforeLoad) / 1000.0, counter.first / 1000.0);
+  // Kernel figures are KiB; memory is printed in MB (10^6 bytes), like the picture bytes.
+  const auto mb = [](long kib) { return kib * 1024.0 / 1e6; };
   std::printf("  memory: peak %.1f MB (%.1f MB before the scene, %.1f MB when it was built), settled %.1f MB\n",
-              peakAfterStart / 1024.0, base / 1024.0, peakAfterLoad / 1024.0, settled / 1024.0);
+              mb(peakAfterStart), mb(base), mb(peakAfterLoad), mb(settled));
   std::printf("  STARTUP_SECONDS %.3f LOAD_SECONDS %.3f PEAK_KB %ld SETTLED_KB %ld\n", counter.first / 1000.0,
               (loaded - beforeLoad) / 1000.0, peakAfterStart, settled);
 
@@ -406,8 +408,8 @@ void RunExhibition(const std::string& name, const std::string& file) {
     pictureBytes = Figure(phases, "PICTURE_BYTES");
     startup.push_back(Figure(real, "STARTUP_SECONDS"));
     load.push_back(Figure(real, "LOAD_SECONDS"));
-    peak.push_back(Figure(real, "PEAK_KB") / 1024.0);
-    settled.push_back(Figure(real, "SETTLED_KB") / 1024.0);
+    peak.push_back(Figure(real, "PEAK_KB") * 1024.0 / 1e6);
+    settled.push_back(Figure(real, "SETTLED_KB") * 1024.0 / 1e6);
   }
   const double one = Median(inflateOne);
   std::printf("  medians of %d runs: inflate one core %.3f s, all cores %.3f s; scene load %.3f s; first frame "
@@ -416,7 +418,7 @@ void RunExhibition(const std::string& name, const std::string& file) {
   std::printf("  peak memory per run:");
   for (double p : peak) std::printf(" %.0f", p);
   std::printf(" MB (median %.0f MB = %.2f x picture bytes + %.0f MB); settled %.0f MB\n", Median(peak),
-              (Median(peak) - 150) / (pictureBytes / 1048576.0), 150.0, Median(settled));
+              (Median(peak) - 150) / (pictureBytes / 1e6), 150.0, Median(settled));
 }
 
 // The straight line through the points by least squares: fixed + perWork * works.
