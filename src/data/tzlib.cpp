@@ -8,8 +8,7 @@
 
 namespace {
 
-// The most a deflate stream can expand: 1032 output bytes per input byte, plus one step.
-constexpr std::size_t kMaxExpansion = 1032;
+constexpr std::size_t kMaxExpansion = kMaxInflateRatio;
 // What packed pictures and sounds usually expand by, at most.
 constexpr std::size_t kUsualExpansion = 4;
 
@@ -119,6 +118,62 @@ std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& 
   length = static_cast<std::int32_t>(output.size());
   if (result != nullptr) *result = code;
   return output;
+}
+
+TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint8_t* destination,
+                         std::size_t capacity) {
+  TInflateInto out;
+  z_stream stream;
+  std::memset(&stream, 0, sizeof stream);
+  out.code = inflateInit(&stream);
+  if (out.code != Z_OK) return out;
+
+  // zlib counts in 32 bits: feed input and offer output in pieces it can count.
+  constexpr std::size_t kPiece = std::size_t(1) << 30;
+  std::size_t consumed = 0;
+  int last = Z_OK;
+  while (last != Z_STREAM_END) {
+    if (stream.avail_in == 0 && consumed < length) {
+      const std::size_t piece = std::min(kPiece, length - consumed);
+      stream.next_in = const_cast<Bytef*>(data + consumed);
+      stream.avail_in = static_cast<uInt>(piece);
+      consumed += piece;
+    }
+    if (stream.avail_out == 0 && out.produced < capacity) {
+      stream.next_out = destination + out.produced;
+      stream.avail_out = static_cast<uInt>(std::min(kPiece, capacity - out.produced));
+    }
+    if (stream.avail_out == 0) {
+      // The destination is full. One more byte of room tells a stream that ends here (only its
+      // check value left) from one that goes on.
+      std::uint8_t probe = 0;
+      stream.next_out = &probe;
+      stream.avail_out = 1;
+      last = inflate(&stream, Z_NO_FLUSH);
+      if (stream.avail_out == 0) {
+        out.full = true;
+        break;
+      }
+      stream.avail_out = 0;
+    } else {
+      const uInt space = stream.avail_out;
+      last = inflate(&stream, Z_NO_FLUSH);
+      out.produced += space - stream.avail_out;
+    }
+    if (last == Z_NEED_DICT) last = Z_DATA_ERROR;
+    if (last == Z_MEM_ERROR || last == Z_DATA_ERROR) break;
+    // No progress with input left to give: the input ended before the stream did.
+    if (last == Z_BUF_ERROR && stream.avail_in == 0 && consumed == length) break;
+  }
+  inflateEnd(&stream);
+  if (out.full) {
+    out.code = kInflateDataError;  // more than the caller announced
+  } else if (last == Z_STREAM_END) {
+    out.code = kInflateOk;
+  } else {
+    out.code = last == Z_MEM_ERROR ? kInflateOutOfMemory : kInflateDataError;
+  }
+  return out;
 }
 
 const char* InflateErrorText(int result) {

@@ -8,6 +8,8 @@
 #include "memorystream.h"
 
 constexpr std::size_t kInflateStep = 16384;
+// The most a deflate stream can expand: about 1032 output bytes per input byte.
+constexpr std::size_t kMaxInflateRatio = 1032;
 // Output cap when the caller does not know the size to expect: a small stream cannot claim more.
 constexpr std::size_t kDefaultInflateCap = std::size_t(256) << 20;
 
@@ -34,6 +36,21 @@ int InflateStream(TMemoryStream& source, TMemoryStream& destination, std::size_t
 // *result when asked for.
 std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& length,
                                         std::size_t cap = kDefaultInflateCap, int* result = nullptr);
+
+// What InflateInto did: its code is 0 when the whole stream fitted, kInflateDataError for corrupt,
+// truncated or dictionary-needing data, kInflateOutOfMemory, or the initialisation's own code.
+// `full` tells that the destination was filled and the stream still had bytes to give.
+struct TInflateInto {
+  int code = kInflateOk;
+  std::size_t produced = 0;
+  bool full = false;
+};
+
+// Inflates the zlib stream of length bytes at data straight into the caller's memory, at most
+// capacity bytes, without any buffer of its own: for data whose size is known beforehand (a
+// picture). Safe to call from any thread; calls share nothing.
+TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint8_t* destination,
+                         std::size_t capacity);
 
 // The message of a failure result, or an empty text for the others.
 const char* InflateErrorText(int result);

@@ -5,42 +5,19 @@
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoTexture2.h>
+#include <Inventor/nodes/SoNode.h>
 
 #include "gxchunk.h"
 #include "gxchunklist.h"
 #include "gxformat.h"
+#include "releasebytes.h"
 #include "shapereader.h"
+#include "texturefill.h"
 #include "tdatabanker.h"
-#include "tzlib.h"
 
 int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
-  const int width = chunk.ImageWidth();
-  const int height = chunk.ImageHeight();
-  const int components = chunk.Components;
-  if (root == nullptr || width <= 0 || height <= 0 || components < 1 || components > 4) return -1;
-  const std::size_t expected = std::size_t(width) * std::size_t(height) * std::size_t(components);
-  std::int32_t length = chunk.DataLength;
-  int result = 0;
-  const std::vector<std::uint8_t> pixels = InflateBuffer(chunk.Data.data(), length, expected, &result);
-  if (pixels.size() < expected) return -1;
-
-  SoSearchAction search;
-  search.setSearchingAll(TRUE);
-  search.setInterest(SoSearchAction::ALL);
-  search.setFind(SoSearchAction::NAME);
-  search.setName(SbName(chunk.Name.c_str()));
-  search.apply(root);
-  const SoPathList& paths = search.getPaths();
-  int filled = 0;
-  for (int i = 0; i < paths.getLength(); ++i) {
-    SoNode* tail = paths[i]->getTail();
-    if (tail == nullptr || !tail->isOfType(SoTexture2::getClassTypeId())) continue;
-    static_cast<SoTexture2*>(tail)->image.setValue(SbVec2s(short(width), short(height)), components, pixels.data(),
-                                                   SoSFImage::COPY);
-    ++filled;
-  }
-  search.reset();
-  return filled;
+  if (root == nullptr) return -1;
+  return FillTexture(TTextureIndex(root), chunk);
 }
 
 std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
@@ -66,32 +43,45 @@ std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
   return empty;
 }
 
-SoNode* BuildSceneFromList(const TGXChunkList& list) {
-  InitSceneLibrary();
+namespace {
 
+// The last shape of the list that Coin can read, referenced; null when there is none.
+SoNode* ReadLastShape(TGXChunkList& list, bool releasePacked) {
+  InitSceneLibrary();
   SoNode* result = nullptr;
   for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    const TGXChunk* chunk = list.GetChunk(i);
+    TGXChunk* chunk = list.GetChunk(i);
     if (chunk->GetType() != gx::kChunkVrmlShape) continue;
     SoNode* node = ReadShapeChunk(*chunk);
+    if (releasePacked) ReleaseBytes(chunk->Data);
     if (node != nullptr) node->ref();
     if (result != nullptr) result->unref();  // only the last shape is kept
     result = node;
   }
-  if (result == nullptr) return nullptr;
+  return result;
+}
 
-  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    const TGXChunk* chunk = list.GetChunk(i);
-    if (chunk->GetType() == gx::kChunkImageRawRgba) {
-      SetTexture(result, static_cast<const TGXChunkImageRawRgba&>(*chunk));
-    }
-  }
+}  // namespace
+
+SoNode* BuildSceneFromList(TGXChunkList& list, const TTextureFillOptions& options) {
+  SoNode* result = ReadLastShape(list, options.releasePacked);
+  if (result == nullptr) return nullptr;
+  FillTextures(result, list, options);
   result->unrefNoDelete();
   return result;
+}
+
+SoNode* BuildSceneFromList(const TGXChunkList& list) {
+  // Nothing is released, so the list's chunks are only read.
+  return BuildSceneFromList(const_cast<TGXChunkList&>(list), TTextureFillOptions{});
 }
 
 SoNode* TDataBanker::BuildScene(std::int32_t Id) const {
   const std::unique_ptr<TGXChunkList> list = GetChunkList(Id);
   if (!list || list->GetType() != gx::kListScene) return nullptr;
-  return BuildSceneFromList(*list);
+  // The list is thrown away afterwards: each packed chunk goes as soon as it has been used, so the
+  // packed file and the pictures are never all in memory together.
+  TTextureFillOptions options;
+  options.releasePacked = true;
+  return BuildSceneFromList(*list, options);
 }

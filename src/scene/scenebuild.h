@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "texturefill.h"
+
 class SoNode;
 class SoTexture2;
 class TGXChunkImageRawRgba;
@@ -13,6 +15,8 @@ class TGXChunkList;
 // Builds a model node from a scene list's chunks; null when no shape could be read. The node comes
 // back unreferenced (the caller adds it to a graph or refs it).
 SoNode* BuildSceneFromList(const TGXChunkList& list);
+// The same with a choice of threads for the pictures, and of dropping each packed chunk once used.
+SoNode* BuildSceneFromList(TGXChunkList& list, const TTextureFillOptions& options);
 
 // Gives the image to every SoTexture2 under root named like the chunk, each node keeping its own
 // copy of the pixels. Answers how many nodes it filled, or -1 when the chunk is unusable: its size

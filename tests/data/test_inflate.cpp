@@ -178,3 +178,57 @@ TEST(Inflate, ErrorTexts) {
   EXPECT_STREQ(InflateErrorText(-6), "ZLib version mismatch!");
   EXPECT_STREQ(InflateErrorText(0), "");
 }
+
+// Straight into the caller's memory: never a byte past what it offers, and every way a stream
+// can disagree with the size the caller expects.
+TEST(InflateInto, FillsOnlyTheCallersMemory) {
+  constexpr std::size_t kGuard = 64;
+  const Bytes plain = TextureLike(16384 * 12);  // a multiple of zlib's usual step
+  const Bytes packed = Compress(plain);
+  auto into = [&](const Bytes& stream, std::size_t capacity, Bytes& memory) {
+    memory.assign(capacity + kGuard, 0xEE);
+    const TInflateInto out = InflateInto(stream.data(), stream.size(), memory.data(), capacity);
+    EXPECT_TRUE(std::all_of(memory.end() - kGuard, memory.end(), [](std::uint8_t b) { return b == 0xEE; }));
+    memory.resize(out.produced);
+    return out;
+  };
+  Bytes memory;
+
+  TInflateInto out = into(packed, plain.size(), memory);  // exactly the size
+  EXPECT_EQ(out.code, kInflateOk);
+  EXPECT_FALSE(out.full);
+  EXPECT_EQ(memory, plain);
+
+  out = into(packed, plain.size() + 1000, memory);  // more room than needed
+  EXPECT_EQ(out.code, kInflateOk);
+  EXPECT_EQ(memory, plain);
+
+  out = into(packed, 1000, memory);  // less: the first bytes, and the stream had more
+  EXPECT_TRUE(out.full);
+  EXPECT_EQ(out.code, kInflateDataError);
+  EXPECT_EQ(memory, Bytes(plain.begin(), plain.begin() + 1000));
+
+  Bytes trailing = packed;  // bytes after the stream change nothing
+  trailing.insert(trailing.end(), 500, 0x5A);
+  out = into(trailing, plain.size(), memory);
+  EXPECT_EQ(out.code, kInflateOk);
+  EXPECT_EQ(memory, plain);
+
+  // Cut in its check value: every byte arrived, yet the stream is incomplete.
+  out = into(Bytes(packed.begin(), packed.end() - 2), plain.size(), memory);
+  EXPECT_EQ(out.code, kInflateDataError);
+  EXPECT_FALSE(out.full);
+  Bytes badCheck = packed;
+  badCheck.back() ^= 0xFF;
+  out = into(badCheck, plain.size(), memory);
+  EXPECT_EQ(out.code, kInflateDataError);
+  EXPECT_EQ(out.produced, plain.size());
+
+  out = into(Bytes(packed.begin(), packed.begin() + packed.size() / 2), plain.size(), memory);
+  EXPECT_EQ(out.code, kInflateDataError);
+  EXPECT_LT(out.produced, plain.size());
+
+  for (int windowBits : {-15, 31}) EXPECT_EQ(into(Deflate(plain, windowBits), plain.size(), memory).code, kInflateDataError);
+  EXPECT_EQ(into({}, 10, memory).code, kInflateDataError);
+  EXPECT_EQ(into(Compress({}), 0, memory).code, kInflateOk);
+}
