@@ -293,7 +293,7 @@ class TDataChecker {
     for (const TNamedNode& node : FindNamedNodes(works->LastShapeText)) {
       if (node.Name.compare(0, 3, "KD_") != 0) continue;
       int id = 0;
-      if (!ParseWorkName(node.Name, id)) {
+      if (!ParseWrittenWorkName(node.Name, id)) {
         Problem(works->Label + ": node '" + node.Name + "' is not named KD_<Id>, so no work can be found by it");
         continue;
       }

@@ -56,7 +56,7 @@ bool HasSceneHeader(const std::string& text) {
   return text.compare(0, 10, "#Inventor ") == 0 || text.compare(0, 6, "#VRML ") == 0;
 }
 
-bool ParseWorkName(const std::string& name, int& id) {
+bool ParseWrittenWorkName(const std::string& name, int& id) {
   if (name.compare(0, 3, "KD_") != 0) return false;
   int value = 0;
   if (!ParseInt32(name.substr(3), value)) return false;

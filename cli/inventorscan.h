@@ -17,4 +17,4 @@ std::vector<TNamedNode> FindNamedNodes(const std::string& text);
 bool HasSceneHeader(const std::string& text);
 
 // The work Id of a face set name "KD_<Id>" written as the program writes it; false otherwise.
-bool ParseWorkName(const std::string& name, int& id);
+bool ParseWrittenWorkName(const std::string& name, int& id);

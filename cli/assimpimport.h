@@ -1,0 +1,13 @@
+// glTF 2, OBJ with MTL, PLY, STL, COLLADA, 3DS and FBX read through assimp.
+#pragma once
+
+#include <string>
+
+#include "modelmesh.h"
+
+// True for the file name extensions assimp reads for us.
+bool IsAssimpModel(const std::string& path);
+
+// Reads every triangle of the file, in the file's own coordinates with its node transformations
+// applied. False with "path: reason" (assimp's) when the file cannot be read.
+bool ImportWithAssimp(const std::string& path, TModelData& model, std::string& error);
