@@ -11,6 +11,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <QFileInfo>
 #include <QImage>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -62,6 +63,44 @@ struct TCollector {
   std::map<const unsigned char*, int> Textures;
   std::vector<std::map<std::vector<float>, std::uint32_t>> Vertices;  // per mesh
   std::vector<bool> Clockwise;                                        // per mesh
+  std::vector<bool> Unordered;  // per mesh: the file did not say how its faces wind
+
+  // Files that leave the winding open often wind every face the other way round. A closed surface
+  // wound inwards encloses a negative volume; such a mesh is turned round.
+  void OrientUnorderedMeshes() {
+    for (std::size_t m = 0; m < Model->Meshes.size() && m < Unordered.size(); ++m) {
+      if (!Unordered[m]) continue;
+      TModelMesh& mesh = Model->Meshes[m];
+      SbVec3f middle(0, 0, 0);
+      for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
+        middle += SbVec3f(mesh.Positions[v * 3], mesh.Positions[v * 3 + 1], mesh.Positions[v * 3 + 2]);
+      }
+      middle /= float(std::max<std::size_t>(1, mesh.VertexCount()));
+      auto point = [&](std::uint32_t i) {
+        return SbVec3f(mesh.Positions[i * 3], mesh.Positions[i * 3 + 1], mesh.Positions[i * 3 + 2]) - middle;
+      };
+      double volume = 0;
+      for (std::size_t t = 0; t + 2 < mesh.Triangles.size(); t += 3) {
+        volume += point(mesh.Triangles[t]).dot(point(mesh.Triangles[t + 1]).cross(point(mesh.Triangles[t + 2])));
+      }
+      if (volume < 0) {
+        for (std::size_t t = 0; t + 2 < mesh.Triangles.size(); t += 3) std::swap(mesh.Triangles[t + 1], mesh.Triangles[t + 2]);
+      }
+      // Normals Coin made up follow the old winding; normals of the file may not. Either way they
+      // should look the way the faces now do.
+      auto normal = [&](std::uint32_t i) {
+        return SbVec3f(mesh.Normals[i * 3], mesh.Normals[i * 3 + 1], mesh.Normals[i * 3 + 2]);
+      };
+      double agreement = 0;
+      for (std::size_t t = 0; t + 2 < mesh.Triangles.size() && !mesh.Normals.empty(); t += 3) {
+        const std::uint32_t a = mesh.Triangles[t], b = mesh.Triangles[t + 1], c = mesh.Triangles[t + 2];
+        agreement += (point(b) - point(a)).cross(point(c) - point(a)).dot(normal(a) + normal(b) + normal(c));
+      }
+      if (agreement < 0) {
+        for (float& n : mesh.Normals) n = -n;
+      }
+    }
+  }
 
   int TextureOf(SoCallbackAction* action) {
     SbVec2s size;
@@ -125,6 +164,7 @@ struct TCollector {
       const SbMatrix& matrix = action->getModelMatrix();
       const float det = matrix.det3();
       Clockwise.push_back((action->getVertexOrdering() == SoShapeHints::CLOCKWISE) != (det < 0));
+      Unordered.push_back(action->getVertexOrdering() == SoShapeHints::UNKNOWN_ORDERING);
     }
     TModelMesh& mesh = Model->Meshes[slot->second];
     const SbMatrix& matrix = action->getModelMatrix();
@@ -198,6 +238,7 @@ bool ImportWithCoin(const std::string& path, TModelData& model, std::string& err
   action.addTriangleCallback(SoShape::getClassTypeId(), TCollector::OnTriangle, &collector);
   action.apply(root);
   root->unref();
+  collector.OrientUnorderedMeshes();
   if (model.Materials.empty()) model.Materials.emplace_back();
   return true;
 }

@@ -207,10 +207,20 @@ TEST_F(ModelPackTest, PicturesOfTheModelsReachTheirWorksTextureNodes) {
   }
 }
 
-TEST_F(ModelPackTest, TheCheckerPassesWhatPackWrote) {
+TEST_F(ModelPackTest, TheCheckerPassesWhatPackWroteAndTellsWhatEachWorkCosts) {
   EXPECT_EQ(pack->Out, "");
   const std::vector<std::string> problems = CheckDataFile(output);
   for (const std::string& problem : problems) ADD_FAILURE() << problem;
+  const TRun check = RunTool({"check", output});
+  EXPECT_EQ(check.Status, 0) << check.Out;
+  EXPECT_EQ(check.Out, "");
+  // The spider in pictures is one work in several parts; its faces all count, as they do in the
+  // STL spider, which is the same model without pictures.
+  EXPECT_NE(check.Err.find("work 403: 1368 faces, "), std::string::npos) << check.Err;
+  EXPECT_NE(check.Err.find("work 405: 1368 faces, 0 texture bytes"), std::string::npos) << check.Err;
+  EXPECT_NE(check.Err.find("work 404: 12 faces, 0 texture bytes"), std::string::npos) << check.Err;
+  EXPECT_EQ(check.Err.find("work 401: 12 faces, 0 texture bytes"), std::string::npos) << check.Err;
+  EXPECT_NE(check.Err.find("work 401: 12 faces, "), std::string::npos) << check.Err;
 }
 
 // A model's own shape and its models share the one shape chunk the program reads.
