@@ -16,6 +16,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 
@@ -37,7 +42,9 @@ class TTextureNames {
   // The node name for the model's picture, or empty when the picture cannot be had.
   std::string NameFor(const TModelData& model, int index, const std::string& modelFile) {
     const TModelTexture& texture = model.Textures[std::size_t(index)];
-    const auto known = Names.find(texture.Label);
+    // A picture file is the same picture whichever model shows it; one inside a model is its own.
+    const std::string key = texture.File.empty() ? modelFile + "\n" + texture.Label : texture.File;
+    const auto known = Names.find(key);
     if (known != Names.end()) return known->second;
     std::string file = texture.File;
     const std::string name = Prefix + std::to_string(Names.size() + 1);
@@ -61,20 +68,20 @@ class TTextureNames {
       }
       if (!written) {
         Shape.Notes.push_back(modelFile + ": " + texture.Label + " cannot be kept; the faces show their colour");
-        Names.emplace(texture.Label, std::string());
+        Names.emplace(key, std::string());
         return std::string();
       }
     } else if (!FileExists(file)) {
       Shape.Notes.push_back(modelFile + ": its material shows " + file +
                             ", which is not there; the faces show their colour");
-      Names.emplace(texture.Label, std::string());
+      Names.emplace(key, std::string());
       return std::string();
     }
     TManifestItem item;
     item.Node = name;
     item.File = file;
     Shape.Textures.push_back(item);
-    Names.emplace(texture.Label, name);
+    Names.emplace(key, name);
     return name;
   }
 
@@ -83,6 +90,130 @@ class TTextureNames {
   TModelShape& Shape;
   std::map<std::string, std::string> Names;
 };
+
+QImage DecodePicture(const TModelTexture& texture) {
+  if (!texture.Rgba.empty()) {
+    return QImage(texture.Rgba.data(), texture.Width, texture.Height, texture.Width * 4, QImage::Format_RGBA8888)
+        .mirrored();
+  }
+  if (!texture.Encoded.empty()) {
+    return QImage::fromData(texture.Encoded.data(), int(texture.Encoded.size()));
+  }
+  QImageReader reader(QString::fromStdString(texture.File));
+  reader.setAutoTransform(true);
+  return reader.read();
+}
+
+// The program knows a work by one face set, and a face set shows one picture. A model with several
+// pictures (or with faces in a picture and faces without) therefore gets them side by side in one
+// picture, its texture coordinates moved to match. A picture whose coordinates run past 0..1 repeats:
+// it is laid out as often as its faces reach, so each face still finds what it showed. Faces
+// without a picture look at a white patch, which leaves their colour as it is. The whole is scaled
+// down to fit within kMaxCombined pixels a side.
+constexpr int kMaxCombined = 4096;
+
+void CombinePictures(TModelData& model) {
+  struct TSheet {
+    int Texture;
+    QImage Picture;
+    int FromU = 0, FromV = 0, CellsU = 1, CellsV = 1;  // the repeats the faces reach
+    QRect Place;
+  };
+  std::vector<TSheet> sheets;
+  bool plain = false;
+  auto slotOf = [&](int texture) {
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+      if (sheets[i].Texture == texture) return i;
+    }
+    sheets.emplace_back();
+    sheets.back().Texture = texture;
+    return sheets.size() - 1;
+  };
+  std::map<std::size_t, std::array<float, 4>> reach;  // slot -> lowest u, v and highest u, v
+  for (const TModelMesh& mesh : model.Meshes) {
+    const int texture = model.Materials[std::size_t(mesh.Material)].Texture;
+    if (texture < 0 || mesh.TexCoords.empty()) {
+      plain = true;
+      continue;
+    }
+    const std::size_t slot = slotOf(texture);
+    auto& r = reach.emplace(slot, std::array<float, 4>{1e30f, 1e30f, -1e30f, -1e30f}).first->second;
+    for (std::size_t v = 0; v + 1 < mesh.TexCoords.size(); v += 2) {
+      r[0] = std::min(r[0], mesh.TexCoords[v]);
+      r[1] = std::min(r[1], mesh.TexCoords[v + 1]);
+      r[2] = std::max(r[2], mesh.TexCoords[v]);
+      r[3] = std::max(r[3], mesh.TexCoords[v + 1]);
+    }
+  }
+  if (sheets.empty() || (sheets.size() == 1 && !plain)) return;
+  constexpr int kGap = 2;    // keeps the filtering of one picture from reaching into the next
+  constexpr int kWhite = 8;  // the patch for faces without a picture
+  double width = kWhite, height = kWhite;
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    TSheet& slot = sheets[i];
+    slot.Picture = DecodePicture(model.Textures[std::size_t(slot.Texture)]).convertToFormat(QImage::Format_RGBA8888);
+    if (slot.Picture.isNull()) return;
+    const auto& r = reach[i];
+    // A hair past a whole number is rounding, not a repeat.
+    slot.FromU = int(std::floor(r[0] + 1e-3f));
+    slot.FromV = int(std::floor(r[1] + 1e-3f));
+    slot.CellsU = std::max(1, int(std::ceil(r[2] - 1e-3f)) - slot.FromU);
+    slot.CellsV = std::max(1, int(std::ceil(r[3] - 1e-3f)) - slot.FromV);
+    if (slot.CellsU > 16 || slot.CellsV > 16) return;  // a tiled floor, not a work's skin
+    width += double(slot.Picture.width()) * slot.CellsU + kGap;
+    height = std::max(height, double(slot.Picture.height()) * slot.CellsV);
+  }
+  const double scale = std::min(1.0, std::min(kMaxCombined / width, kMaxCombined / height));
+  const int combinedWidth = std::max(1, int(width * scale)), combinedHeight = std::max(1, int(height * scale));
+  QImage combined(combinedWidth, combinedHeight, QImage::Format_RGBA8888);
+  if (combined.isNull()) return;
+  combined.fill(Qt::white);
+  QPainter painter(&combined);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  double x = 0;
+  for (TSheet& slot : sheets) {
+    const int cellW = std::max(1, int(slot.Picture.width() * scale)), cellH = std::max(1, int(slot.Picture.height() * scale));
+    const QImage cell = slot.Picture.scaled(cellW, cellH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    slot.Place = QRect(int(x), 0, cellW * slot.CellsU, cellH * slot.CellsV);
+    for (int u = 0; u < slot.CellsU; ++u) {
+      for (int v = 0; v < slot.CellsV; ++v) painter.drawImage(slot.Place.x() + u * cellW, v * cellH, cell);
+    }
+    x += slot.Place.width() + kGap * scale;
+  }
+  painter.end();
+  const float whiteU = float((x + kWhite * scale / 2) / combinedWidth);
+  const float whiteV = float(1 - kWhite * scale / 2 / combinedHeight);
+  for (TModelMesh& mesh : model.Meshes) {
+    const int texture = model.Materials[std::size_t(mesh.Material)].Texture;
+    if (texture < 0 || mesh.TexCoords.empty()) {
+      mesh.TexCoords.assign(mesh.VertexCount() * 2, 0);
+      for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
+        mesh.TexCoords[v * 2] = whiteU;
+        mesh.TexCoords[v * 2 + 1] = whiteV;
+      }
+      continue;
+    }
+    const TSheet& slot = sheets[slotOf(texture)];
+    const float cellW = float(slot.Place.width()) / float(slot.CellsU);
+    const float cellH = float(slot.Place.height()) / float(slot.CellsV);
+    // Texture coordinates start at the bottom left; the picture's rows at the top.
+    for (std::size_t v = 0; v + 1 < mesh.TexCoords.size(); v += 2) {
+      mesh.TexCoords[v] = (float(slot.Place.x()) + (mesh.TexCoords[v] - float(slot.FromU)) * cellW) / float(combinedWidth);
+      mesh.TexCoords[v + 1] =
+          (float(combinedHeight - slot.Place.height()) + (mesh.TexCoords[v + 1] - float(slot.FromV)) * cellH) /
+          float(combinedHeight);
+    }
+  }
+  TModelTexture merged;
+  merged.Width = combinedWidth;
+  merged.Height = combinedHeight;
+  merged.Label = "pictures of the model side by side";
+  const QImage rows = combined.mirrored();
+  merged.Rgba.assign(rows.constBits(), rows.constBits() + std::size_t(combinedWidth) * std::size_t(combinedHeight) * 4);
+  const int index = int(model.Textures.size());
+  model.Textures.push_back(std::move(merged));
+  for (TModelMaterial& material : model.Materials) material.Texture = index;
+}
 
 // One model as a separator: its transformation, the shared vertex lists, the materials and one face
 // set for each picture (and one for the faces without).
@@ -252,6 +383,7 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
       shape.Notes.push_back(file.Model.File + ": " + std::to_string(faces) + " faces, simplified to " +
                             std::to_string(after));
     }
+    CombinePictures(model);
     TModelPose pose;
     if (!PlaceModel(model, file.Model, pose, error)) {
       error = file.Path + ": " + error;
