@@ -2,10 +2,16 @@
 
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
+#include <Inventor/SbImage.h>
 #include <Inventor/SoPrimitiveVertex.h>
+#include <Inventor/VRMLnodes/SoVRMLImageTexture.h>
 #include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/errors/SoReadError.h>
+#include <Inventor/fields/SoMFNode.h>
+#include <Inventor/fields/SoSFNode.h>
+#include <Inventor/lists/SoFieldList.h>
+#include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoShape.h>
 #include <Inventor/nodes/SoTexture2.h>
@@ -14,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "shapereader.h"
@@ -28,6 +35,27 @@ void CollectError(const SoError* error, void* data) {
   }
   if (!errors->empty()) errors->append("; ");
   errors->append(text);
+}
+
+// VRML97 keeps a shape's appearance and texture in node fields, where a search does not look.
+void FindVrmlImages(SoNode* node, std::vector<SoVRMLImageTexture*>& images, std::set<SoNode*>& seen) {
+  if (node == nullptr || !seen.insert(node).second) return;
+  if (node->isOfType(SoVRMLImageTexture::getClassTypeId())) images.push_back(static_cast<SoVRMLImageTexture*>(node));
+  SoFieldList fields;
+  node->getFields(fields);
+  for (int i = 0; i < fields.getLength(); ++i) {
+    SoField* field = fields[i];
+    if (field->isOfType(SoSFNode::getClassTypeId())) {
+      FindVrmlImages(static_cast<SoSFNode*>(field)->getValue(), images, seen);
+    } else if (field->isOfType(SoMFNode::getClassTypeId())) {
+      auto* many = static_cast<SoMFNode*>(field);
+      for (int k = 0; k < many->getNum(); ++k) FindVrmlImages((*many)[k], images, seen);
+    }
+  }
+  if (node->isOfType(SoGroup::getClassTypeId())) {
+    auto* group = static_cast<SoGroup*>(node);
+    for (int k = 0; k < group->getNumChildren(); ++k) FindVrmlImages(group->getChild(k), images, seen);
+  }
 }
 
 // Coin reads pictures only through an image library that Debian's Coin is built without, so a
@@ -51,6 +79,21 @@ void LoadTextureFiles(SoNode* root, const QString& folder) {
     texture->image.setValue(SbVec2s(short(image.width()), short(image.height())), 4, image.constBits());
   }
   search.reset();
+  // VRML97 image textures name their pictures by URL; a file beside the model is what they mean.
+  std::vector<SoVRMLImageTexture*> images;
+  std::set<SoNode*> seen;
+  FindVrmlImages(root, images, seen);
+  for (SoVRMLImageTexture* texture : images) {
+    for (int u = 0; u < texture->url.getNum(); ++u) {
+      QString file = QString::fromUtf8(texture->url[u].getString());
+      if (file.startsWith("file://")) file = file.mid(7);
+      QImage image(QFileInfo(file).isRelative() ? folder + "/" + file : file);
+      if (image.isNull()) continue;
+      image = image.convertToFormat(QImage::Format_RGBA8888).mirrored();
+      texture->setImage(SbImage(image.constBits(), SbVec2s(short(image.width()), short(image.height())), 4));
+      break;
+    }
+  }
 }
 
 // Triangles as the callback action hands them over, gathered into meshes by material.

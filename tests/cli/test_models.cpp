@@ -250,6 +250,59 @@ TEST(ModelPack, AListsShapeAndItsModelsBecomeOneShapeText) {
   works->unref();
 }
 
+// VRML97 keeps its pictures in appearance fields and names them by URL; a model with a picture on
+// some faces and none on others still becomes one face set, the bare faces keeping their colour.
+TEST(ModelPack, AVrml97ModelWithAPictureOnSomeFacesIsOneTexturedWork) {
+  const std::string logo = kAssimp + "/glTF2/BoxTextured-glTF/CesiumLogoFlat.png";
+  if (!std::filesystem::exists(logo)) GTEST_SKIP() << "assimp-testmodels is not installed";
+  TScratch scratch;
+  std::filesystem::copy_file(logo, scratch.Path("logo.png"));
+  SaveText(scratch.Path("box.wrl"), R"(#VRML V2.0 utf8
+Transform { translation 0 1 0 children [
+  Shape {
+    appearance Appearance { material Material { diffuseColor 0.8 0.2 0.2 } texture ImageTexture { url "logo.png" } }
+    geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }
+      texCoord TextureCoordinate { point [ 0 0, 1 0, 1 1, 0 1 ] } coordIndex [ 0, 1, 2, 3, -1 ] } }
+  Shape { appearance Appearance { material Material { diffuseColor 0.1 0.3 0.9 } } geometry Box { size 0.5 0.5 0.5 } }
+] }
+)");
+  SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere",
+    "models": [ { "file": "box.wrl", "work": 7, "height": 1 } ] } ] })");
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
+  ASSERT_NE(list, nullptr);
+  SoNode* works = BuildSceneFromList(*list);
+  ASSERT_NE(works, nullptr);
+  works->ref();
+  SoSearchAction search;
+  search.setType(SoIndexedFaceSet::getClassTypeId());
+  search.setInterest(SoSearchAction::ALL);
+  search.apply(works);
+  ASSERT_EQ(search.getPaths().getLength(), 1);
+  const auto* faces = static_cast<SoIndexedFaceSet*>(search.getPaths()[0]->getTail());
+  EXPECT_STREQ(faces->getName().getString(), "KD_7");
+  EXPECT_EQ(faces->coordIndex.getNum(), 14 * 4);  // the quad's two triangles and the box's twelve
+  search.reset();
+  search.setType(SoTexture2::getClassTypeId());
+  search.setInterest(SoSearchAction::FIRST);
+  search.apply(works);
+  ASSERT_NE(search.getPath(), nullptr);
+  SbVec2s size;
+  int components = 0;
+  const unsigned char* pixels = static_cast<SoTexture2*>(search.getPath()->getTail())->image.getValue(size, components);
+  // The logo beside a white patch for the box, whose blue stays its own.
+  EXPECT_GT(size[0], 211);
+  EXPECT_EQ(size[1], 211);
+  ASSERT_NE(pixels, nullptr);
+  const unsigned char* corner = pixels + (std::size_t(size[1] - 1) * size[0] + size[0] - 1) * components;
+  EXPECT_EQ(corner[0], 255);
+  EXPECT_EQ(corner[1], 255);
+  EXPECT_EQ(corner[2], 255);
+  search.reset();
+  works->unref();
+}
+
 TEST(ModelPack, RefusesModelsItCannotUseWithTheReadersReason) {
   TScratch scratch;
   SaveText(scratch.Path("broken.glb"), "glTF this is not");
