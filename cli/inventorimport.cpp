@@ -230,7 +230,10 @@ struct TCollector {
       corner[i] = std::uint32_t(mesh.VertexCount());
       mesh.Positions.insert(mesh.Positions.end(), key.begin(), key.begin() + 3);
       mesh.Normals.insert(mesh.Normals.end(), key.begin() + 3, key.begin() + 6);
-      mesh.TexCoords.insert(mesh.TexCoords.end(), key.begin() + 6, key.end());
+      // Coin makes up texture coordinates for every shape; only those under a picture mean anything.
+      if (Model->Materials[std::size_t(material)].Texture >= 0) {
+        mesh.TexCoords.insert(mesh.TexCoords.end(), key.begin() + 6, key.end());
+      }
       known.emplace(std::move(key), corner[i]);
     }
     if (Clockwise[slot->second]) std::swap(corner[1], corner[2]);

@@ -291,9 +291,10 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
       faces.second.push_back(mesh.Material);
     }
   }
-  // The work is the face set of the picture that covers most faces; the program knows a work by one
-  // face set, so a model with several pictures shows the rest as parts without a name. They share
-  // the coordinates, so the work's centre and size still take in the whole model.
+  // Pictures normally share one by now (CombinePictures). Where they could not (one that cannot be
+  // decoded, or repeats beyond reason), the program still knows a work by one face set: the one of
+  // the picture that covers most faces; the rest are parts without a name. They share the
+  // coordinates, so the work's centre and size still take in the whole model.
   std::string main;
   std::size_t mainFaces = 0;
   for (const auto& [picture, faces] : byPicture) {
