@@ -1,5 +1,6 @@
 #include "assimpimport.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -59,6 +60,10 @@ void AddMaterial(const aiScene& scene, const aiMaterial& source, const std::stri
     QFileInfo info(relative);
     if (info.isRelative()) info = QFileInfo(QFileInfo(QString::fromStdString(path)).absolutePath() + "/" + relative);
     texture.File = info.absoluteFilePath().toStdString();
+    if (!info.exists()) {
+      const std::string found = SameNameAnyCase(texture.File);
+      if (!found.empty()) texture.File = found;
+    }
     texture.Label = texture.File;
   }
   // The same picture used by several materials is stored once.
@@ -76,6 +81,15 @@ void AddMaterial(const aiScene& scene, const aiMaterial& source, const std::stri
 }
 
 }  // namespace
+
+std::string SameNameAnyCase(const std::string& path) {
+  const QFileInfo wanted(QString::fromStdString(path));
+  const QDir folder = wanted.absoluteDir();
+  for (const QString& name : folder.entryList(QDir::Files)) {
+    if (name.compare(wanted.fileName(), Qt::CaseInsensitive) == 0) return folder.filePath(name).toStdString();
+  }
+  return std::string();
+}
 
 bool IsAssimpModel(const std::string& path) {
   static const std::set<std::string> kExtensions = {"gltf", "glb", "obj", "ply", "stl", "dae", "3ds", "fbx"};

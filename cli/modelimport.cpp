@@ -13,6 +13,7 @@
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 #include <Inventor/nodes/SoTextureCoordinateBinding.h>
 #include <Inventor/nodes/SoTransform.h>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -72,8 +73,19 @@ class TTextureNames {
         return std::string();
       }
     } else if (!FileExists(file)) {
-      Shape.Notes.push_back(modelFile + ": its material shows " + file +
-                            ", which is not there; the faces show their colour");
+      file = SameNameAnyCase(file);
+      if (file.empty()) {
+        Shape.Notes.push_back(modelFile + ": its material shows " + texture.File +
+                              ", which is not there; the faces show their colour");
+        Names.emplace(key, std::string());
+        return std::string();
+      }
+    }
+    // A picture no reader here takes would stop the whole pack; the faces keep their colour instead.
+    QImageReader reader(QString::fromStdString(file));
+    if (!reader.canRead()) {
+      Shape.Notes.push_back(modelFile + ": its picture " + texture.Label + " cannot be read (" +
+                            reader.errorString().toStdString() + "); the faces show their colour");
       Names.emplace(key, std::string());
       return std::string();
     }

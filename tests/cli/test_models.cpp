@@ -303,6 +303,28 @@ Transform { translation 0 1 0 children [
   works->unref();
 }
 
+// Real exports: a 3DS file made on Windows names its pictures in capitals beside lower-case files,
+// and an FBX embeds a picture no reader here takes. Both still pack: the first with its pictures,
+// the second in its colours, saying why.
+TEST(ModelPack, PicturesNamedInAnyCaseAreFoundAndUnreadableOnesLeftOut) {
+  const std::string windows = kAssimp + "/3DS/test1.3ds", embedded = kAssimp + "/FBX/box_orphant_embedded_texture.fbx";
+  if (!std::filesystem::exists(windows) || !std::filesystem::exists(embedded)) {
+    GTEST_SKIP() << "assimp-testmodels is not installed";
+  }
+  TScratch scratch;
+  SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere", "models": [
+    { "file": ")" + windows + R"(", "work": 3, "height": 1 },
+    { "file": ")" + embedded + R"(", "work": 4, "height": 1, "position": [3, 0, 0] } ] } ] })");
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("cannot be read"), std::string::npos) << run.Err;
+  EXPECT_EQ(run.Err.find("which is not there"), std::string::npos) << run.Err;
+  const TRun check = RunTool({"check", scratch.Path("kddata.bin")});
+  EXPECT_NE(check.Err.find("work 4: 12 faces, 0 texture bytes"), std::string::npos) << check.Err;
+  EXPECT_EQ(check.Err.find("work 3: 108 faces, 0 texture bytes"), std::string::npos) << check.Err;
+  EXPECT_NE(check.Err.find("work 3: 108 faces, "), std::string::npos) << check.Err;
+}
+
 TEST(ModelPack, RefusesModelsItCannotUseWithTheReadersReason) {
   TScratch scratch;
   SaveText(scratch.Path("broken.glb"), "glTF this is not");
