@@ -18,6 +18,7 @@
 #include "imageimport.h"
 #include "inventorscan.h"
 #include "manifest.h"
+#include "modelimport.h"
 #include "noteimport.h"
 #include "packprogress.h"
 
@@ -52,6 +53,25 @@ const char kHelp[] =
     "            Markdown (.md), HTML, ODT and DOCX documents, turned into RTF by pandoc (the\n"
     "            Debian package \"pandoc\" must be installed for these)\n"
     "  movies    stored as they are; the program plays WMV/ASF, MP4, Matroska/WebM, AVI and MPEG\n"
+    "\n"
+    "A scene list may hold, besides or instead of its \"shape\", 3D models that become works:\n"
+    "\n"
+    "  \"models\": [ { \"file\": \"busto.glb\", \"work\": 309, \"position\": [4, 0, -2],\n"
+    "                \"facing\": 180, \"height\": 0.6, \"up\": \"+z\", \"front\": \"-y\" } ]\n"
+    "\n"
+    "  file      glTF 2 (.gltf, .glb), OBJ with its MTL, PLY, STL, COLLADA (.dae), 3DS, FBX,\n"
+    "            Inventor (.iv, text or binary) or VRML97 (.wrl)\n"
+    "  work      the opera it shows: its faces are named KD_<work>; leave it out for decoration\n"
+    "  position  where its base centre stands, in room coordinates (default [0, 0, 0])\n"
+    "  facing    the direction its front looks, degrees about the vertical (0 = +Z, 90 = +X)\n"
+    "  height    its height in metres, or \"scale\": a factor; else its size as modelled\n"
+    "  up, front the model's own up and front axes (\"+x\" ... \"-z\"), when they are not +y\n"
+    "            and +z as in glTF; scans and CAD exports often have \"up\": \"+z\"\n"
+    "\n"
+    "The list's shape and its models become one shape text. Base-colour pictures of the models\n"
+    "(files beside them, or embedded in a .glb) become textures under the rules above. A model\n"
+    "above 200000 faces is simplified to that many, saying so; one that cannot be read or has no\n"
+    "faces is refused with the reader's reason.\n"
     "\n"
     "Paths are relative to the manifest's folder; a file not found there is looked for in each\n"
     "FOLDER given with -I, in order. FILE is replaced only when packing succeeds.\n"
@@ -121,11 +141,12 @@ class TPacker {
 
   static std::vector<const std::string*> InputsOf(const TManifestList& list) {
     std::vector<const std::string*> files;
-    if (list.ListKind == TManifestList::Kind::Scene) files.push_back(&list.Shape);
+    if (list.ListKind == TManifestList::Kind::Scene && !list.Shape.empty()) files.push_back(&list.Shape);
     if (list.ListKind == TManifestList::Kind::Sound) files.push_back(&list.Sound.File);
     for (const auto* items : {&list.Textures, &list.Notes, &list.Movies}) {
       for (const TManifestItem& item : *items) files.push_back(&item.File);
     }
+    for (const TManifestModel& model : list.Models) files.push_back(&model.File);
     return files;
   }
 
@@ -193,21 +214,50 @@ class TPacker {
     return false;
   }
 
+  // The list's models and its own shape, if any, become one shape text: the program reads only
+  // the last shape chunk of a list.
+  bool BuildModels(const TManifestList& list, const std::vector<std::uint8_t>* own, TModelShape& models,
+                   const std::string& where) {
+    std::vector<TPlacedModelFile> files;
+    for (const TManifestModel& model : list.Models) {
+      TPlacedModelFile file;
+      file.Model = model;
+      if (!Resolve(model.File, where, file.Path)) return false;
+      files.push_back(std::move(file));
+    }
+    std::string error;
+    if (!BuildModelShape(files, own, "MODELTEX_" + std::to_string(list.Id) + "_", models, error)) {
+      return Fail(where + ": " + (own != nullptr && files.empty() ? list.Shape + ": " : std::string()) + error);
+    }
+    for (const std::string& note : models.Notes) Progress->Remark(where + ": " + note);
+    return true;
+  }
+
   bool BuildScene(const TManifestList& list, TGXChunkList& chunks, const std::string& where) {
     std::string path, error;
     std::vector<std::uint8_t> text;
-    if (!Resolve(list.Shape, where, path)) return false;
-    if (!ReadWholeFile(path, text, error)) return Fail(where + ": " + error);
-    if (!HasSceneHeader(std::string(text.begin(), text.begin() + std::min<std::size_t>(text.size(), 16)))) {
-      return Fail(where + ": " + path + ": not Inventor or VRML text (no \"#Inventor\" or \"#VRML\" header)");
+    if (!list.Shape.empty()) {
+      if (!Resolve(list.Shape, where, path)) return false;
+      if (!ReadWholeFile(path, text, error)) return Fail(where + ": " + error);
+      if (!HasSceneHeader(std::string(text.begin(), text.begin() + std::min<std::size_t>(text.size(), 16)))) {
+        return Fail(where + ": " + path + ": not Inventor or VRML text (no \"#Inventor\" or \"#VRML\" header)");
+      }
+    }
+    TModelShape models;
+    std::vector<TManifestItem> textures = list.Textures;
+    if (!list.Models.empty()) {
+      if (!BuildModels(list, list.Shape.empty() ? nullptr : &text, models, where)) return false;
+      text.assign(models.Text.begin(), models.Text.end());
+      textures.insert(textures.end(), models.Textures.begin(), models.Textures.end());
     }
     auto shape = std::make_unique<TGXChunkVrmlShape>();
-    if (!Identify(*shape, list, chunks.GetCount(), nullptr, BaseName(list.Shape), where) ||
-        !Compressed(*shape, text, where + ": " + path)) {
+    const std::string shapeName = list.Shape.empty() ? BaseName(list.Models.front().File) : BaseName(list.Shape);
+    if (!Identify(*shape, list, chunks.GetCount(), nullptr, shapeName, where) ||
+        !Compressed(*shape, text, where + ": " + (path.empty() ? shapeName : path))) {
       return false;
     }
     chunks.Append(std::move(shape));
-    for (const TManifestItem& item : list.Textures) {
+    for (const TManifestItem& item : textures) {
       TTexturePixels pixels;
       if (!Resolve(item.File, where, path)) return false;
       std::string notice;

@@ -68,6 +68,89 @@ class TManifestReader {
     return true;
   }
 
+  bool Number(const QJsonObject& object, const char* key, float& value, const std::string& where) {
+    const QJsonValue v = object.value(key);
+    if (!v.isDouble() || !std::isfinite(v.toDouble()) || std::fabs(v.toDouble()) > 1e6) {
+      return Fail(where, std::string("\"") + key + "\" must be a number");
+    }
+    value = static_cast<float>(v.toDouble());
+    return true;
+  }
+
+  // An axis of the model's own frame: "x", "y" or "z", optionally signed.
+  bool Axis(const QJsonObject& object, const char* key, std::string& value, const std::string& where) {
+    if (!object.contains(key)) return true;
+    const QString text = object.value(key).toString().toLower();
+    static const QSet<QString> kAxes = {"x", "y", "z", "+x", "+y", "+z", "-x", "-y", "-z"};
+    if (!object.value(key).isString() || !kAxes.contains(text)) {
+      return Fail(where, std::string("\"") + key + "\" must name an axis: \"+x\", \"-x\", \"+y\", \"-y\", \"+z\" or \"-z\"");
+    }
+    value = (text.startsWith('+') || text.startsWith('-') ? text : "+" + text).toStdString();
+    return true;
+  }
+
+  bool Model(const QJsonValue& value, TManifestModel& model, const std::string& where) {
+    if (!value.isObject()) return Fail(where, "must be an object");
+    const QJsonObject object = value.toObject();
+    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front"}, where) ||
+        !Text(object, "file", model.File, true, where)) {
+      return false;
+    }
+    if (object.contains("work")) {
+      model.HasWork = true;
+      if (!Integer(object, "work", model.Work, where)) return false;
+      if (model.Work < 0) return Fail(where, "\"work\" must be an opera id, 0 or more");
+    }
+    if (object.contains("position")) {
+      const QJsonArray position = object.value("position").toArray();
+      if (!object.value("position").isArray() || position.size() != 3) {
+        return Fail(where, "\"position\" must be three numbers [x, y, z]");
+      }
+      for (int i = 0; i < 3; ++i) {
+        QJsonObject one;
+        one.insert("position", position.at(i));
+        if (!Number(one, "position", model.Position[i], where)) return false;
+      }
+    }
+    if (object.contains("facing") && !Number(object, "facing", model.Facing, where)) return false;
+    if (object.contains("height") && object.contains("scale")) {
+      return Fail(where, "give \"height\" or \"scale\", not both");
+    }
+    if (object.contains("height")) {
+      model.HasHeight = true;
+      if (!Number(object, "height", model.Height, where)) return false;
+      if (!(model.Height > 0)) return Fail(where, "\"height\" must be more than 0 metres");
+    }
+    if (object.contains("scale")) {
+      model.HasScale = true;
+      if (!Number(object, "scale", model.Scale, where)) return false;
+      if (!(model.Scale > 0)) return Fail(where, "\"scale\" must be more than 0");
+    }
+    if (!Axis(object, "up", model.Up, where) || !Axis(object, "front", model.Front, where)) return false;
+    if (model.Up[1] == model.Front[1]) {
+      return Fail(where, "\"up\" (" + model.Up + ") and \"front\" (" + model.Front + ") must be different axes");
+    }
+    return true;
+  }
+
+  bool Models(const QJsonObject& object, std::vector<TManifestModel>& models, const std::string& where) {
+    const QJsonValue v = object.value("models");
+    if (v.isUndefined()) return true;
+    if (!v.isArray()) return Fail(where, "\"models\" must be an array");
+    const QJsonArray array = v.toArray();
+    std::set<int> works;
+    for (int i = 0; i < array.size(); ++i) {
+      TManifestModel model;
+      const std::string at = where + ", models " + std::to_string(i + 1);
+      if (!Model(array.at(i), model, at)) return false;
+      if (model.HasWork && !works.insert(model.Work).second) {
+        return Fail(at, "work " + std::to_string(model.Work) + " is shown by two models");
+      }
+      models.push_back(std::move(model));
+    }
+    return true;
+  }
+
   bool Items(const QJsonObject& object, const char* key, std::vector<TManifestItem>& items, bool texture,
              const std::string& where) {
     const QJsonValue v = object.value(key);
@@ -90,8 +173,11 @@ class TManifestReader {
     const std::string at = where + " (id " + std::to_string(list.Id) + ")";
     if (kind == "scene") {
       list.ListKind = TManifestList::Kind::Scene;
-      return OnlyKeys(object, {"kind", "id", "name", "shape", "textures"}, at) &&
-             Text(object, "shape", list.Shape, true, at) && Items(object, "textures", list.Textures, true, at);
+      if (!OnlyKeys(object, {"kind", "id", "name", "shape", "textures", "models"}, at) ||
+          !Models(object, list.Models, at) || !Text(object, "shape", list.Shape, list.Models.empty(), at)) {
+        return false;
+      }
+      return Items(object, "textures", list.Textures, true, at);
     }
     if (kind == "sound") {
       list.ListKind = TManifestList::Kind::Sound;

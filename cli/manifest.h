@@ -3,7 +3,9 @@
 // {
 //   "lists": [
 //     { "kind": "scene", "id": 110, "name": "Sala", "shape": "scene/sala.iv",
-//       "textures": [ { "node": "TEX_301", "file": "pictures/301.png" } ] },
+//       "textures": [ { "node": "TEX_301", "file": "pictures/301.png" } ],
+//       "models": [ { "file": "busto.glb", "work": 309, "position": [4, 0, -2], "facing": 180,
+//                     "height": 0.6, "up": "+z", "front": "-y" } ] },
 //     { "kind": "sound", "id": 201, "name": "Preludio", "file": "music/preludio.wav" },
 //     { "kind": "opera", "id": 301, "name": "Natività",
 //       "notes":  [ { "name": "Scheda", "file": "notes/301.rtf", "userId": 1 } ],
@@ -26,6 +28,23 @@ struct TManifestItem {
   int UserId = 0;
 };
 
+// A 3D model placed in a room: its base centre at Position, its front looking Facing degrees about
+// the vertical axis (0 = +Z, 90 = +X), sized to Height metres or by Scale (else as modelled).
+// Up and Front name the model's own axes ("+y", "-z" ...) when they are not glTF's +Y and +Z.
+struct TManifestModel {
+  std::string File;
+  bool HasWork = false;  // without a work the model is decoration
+  int Work = 0;
+  float Position[3] = {0, 0, 0};
+  float Facing = 0;
+  bool HasHeight = false;
+  float Height = 0;
+  bool HasScale = false;
+  float Scale = 1;
+  std::string Up = "+y";
+  std::string Front = "+z";
+};
+
 struct TManifestList {
   enum class Kind { Scene, Sound, Opera };
   Kind ListKind = Kind::Scene;
@@ -33,6 +52,7 @@ struct TManifestList {
   std::string Name;  // UTF-8
   std::string Shape;                     // scene
   std::vector<TManifestItem> Textures;   // scene
+  std::vector<TManifestModel> Models;    // scene
   TManifestItem Sound;                   // sound
   std::vector<TManifestItem> Notes;      // opera
   std::vector<TManifestItem> Movies;     // opera

@@ -1,0 +1,15 @@
+// GoogleTest main for the model works: the program's application object and the viewer binding.
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <Inventor/Qt/SoQt.h>
+
+#include "tapplication.h"
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  QWidget top;
+  SoQt::init(&top);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
