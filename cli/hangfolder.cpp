@@ -1,0 +1,205 @@
+#include "hangfolder.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <algorithm>
+#include <map>
+
+#include "hangcatalogue.h"
+#include "imagetitle.h"
+
+namespace {
+
+const QStringList kPictureSuffixes = {"jpg", "jpeg", "png", "webp", "tif", "tiff", "bmp", "gif"};
+const QStringList kModelSuffixes = {"gltf", "glb", "obj", "ply", "stl", "dae", "3ds", "fbx", "iv", "wrl"};
+const QStringList kNoteSuffixes = {"rtf", "docx", "odt", "md", "txt", "html", "htm"};  // in this order
+const QStringList kMovieSuffixes = {"wmv", "mp4", "avi", "mkv", "webm", "ogv", "mov", "mpg", "mpeg", "m4v"};
+const QStringList kSoundSuffixes = {"mp3", "ogg", "oga", "opus", "flac", "wav", "aif", "aiff"};
+const QStringList kMusicFolders = {"musica", "music", "audio", "suoni", "sounds", "sonoro"};
+
+// Stems compare as a person reads them: composed accents, any case.
+QString Key(const QString& stem) { return stem.normalized(QString::NormalizationForm_C).toCaseFolded(); }
+
+QStringList InNameOrder(QStringList names) {
+  QCollator collator;
+  collator.setNumericMode(true);
+  std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+  return names;
+}
+
+std::string Std(const QString& text) { return text.toStdString(); }
+
+// Reads the picture's size as it is meant to stand, and its own title; false when it is no picture.
+bool LookAtPicture(TFolderWork& work, std::string& reason) {
+  QImageReader reader(QString::fromStdString(work.File));
+  reader.setAutoTransform(true);
+  QSize size = reader.size();
+  if (!size.isValid()) {
+    reason = reader.errorString().toStdString();
+    return false;
+  }
+  if (reader.transformation() & QImageIOHandler::TransformationRotate90) size.transpose();
+  work.PixelWidth = size.width();
+  work.PixelHeight = size.height();
+  work.Title = PictureTitle(work.File);
+  return true;
+}
+
+}  // namespace
+
+std::string TitleFromStem(const std::string& stem) {
+  QString title = QString::fromStdString(stem);
+  title.replace(QRegularExpression("[_]+"), " ");
+  title.replace(QRegularExpression("\\s+-\\s+|(?<=\\S)-(?=\\d)"), " ");
+  title = title.simplified();
+  if (!title.isEmpty()) title[0] = title[0].toUpper();
+  return Std(title);
+}
+
+bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder& result, std::string& error) {
+  result = TFolder();
+  const QDir dir(QString::fromStdString(folder));
+  if (!dir.exists()) {
+    error = folder + ": no such folder";
+    return false;
+  }
+  result.Path = Std(dir.absolutePath());
+  const QStringList files = InNameOrder(dir.entryList(QDir::Files | QDir::Readable, QDir::NoSort));
+
+  // Pictures become works; every other file may belong to one by its stem.
+  std::map<QString, std::size_t> byKey;
+  std::vector<QFileInfo> others;
+  for (const QString& name : files) {
+    const QFileInfo info(dir.filePath(name));
+    const QString suffix = info.suffix().toLower();
+    if (kPictureSuffixes.contains(suffix)) {
+      TFolderWork work;
+      work.File = Std(info.absoluteFilePath());
+      work.Stem = Std(info.completeBaseName());
+      std::string reason;
+      if (!LookAtPicture(work, reason)) {
+        result.Notices.push_back(Std(name) + ": left out, not a picture Qt can read (" + reason + ")");
+        continue;
+      }
+      if (byKey.count(Key(info.completeBaseName())) != 0) {
+        result.Notices.push_back(Std(name) + ": left out, another picture has the same name");
+        continue;
+      }
+      byKey[Key(info.completeBaseName())] = result.Works.size();
+      result.Works.push_back(std::move(work));
+    } else if (kModelSuffixes.contains(suffix)) {
+      result.Notices.push_back(Std(name) + ": left out, 3D models are not hung yet");
+    } else {
+      others.push_back(info);
+    }
+  }
+
+  // Notes and movies: "stem.ext" or "stem (what it is).ext".
+  static const QRegularExpression named("^(.*\\S)\\s*\\((.+)\\)$");
+  for (const QString& suffixes : {QString("notes"), QString("movies")}) {
+    const bool notes = suffixes == "notes";
+    const QStringList& kinds = notes ? kNoteSuffixes : kMovieSuffixes;
+    for (const QString& suffix : kinds) {
+      for (const QFileInfo& info : others) {
+        if (info.suffix().toLower() != suffix) continue;
+        const QString base = info.completeBaseName();
+        QString stem = base, label;
+        auto it = byKey.find(Key(base));
+        if (it == byKey.end()) {
+          const QRegularExpressionMatch match = named.match(base);
+          if (match.hasMatch()) {
+            stem = match.captured(1);
+            label = match.captured(2).simplified();
+            it = byKey.find(Key(stem));
+          }
+        }
+        if (it == byKey.end()) continue;
+        TFolderWork& work = result.Works[it->second];
+        std::vector<TAttachment>& list = notes ? work.Notes : work.Movies;
+        std::string name = label.isEmpty() ? (notes ? "Scheda dell'opera" : "Video") : Std(label);
+        for (int n = 2; std::any_of(list.begin(), list.end(), [&](const TAttachment& a) { return a.Name == name; }); ++n) {
+          name = (label.isEmpty() ? (notes ? std::string("Scheda dell'opera") : std::string("Video")) : Std(label)) +
+                 " " + std::to_string(n);
+        }
+        list.push_back({Std(info.absoluteFilePath()), name});
+      }
+    }
+  }
+
+  // Background music: the pieces of the first music subfolder, in name order.
+  for (const QString& sub : InNameOrder(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort))) {
+    if (!kMusicFolders.contains(sub.toLower())) continue;
+    const QDir music(dir.filePath(sub));
+    for (const QString& name : InNameOrder(music.entryList(QDir::Files | QDir::Readable, QDir::NoSort))) {
+      const QFileInfo info(music.filePath(name));
+      if (!kSoundSuffixes.contains(info.suffix().toLower())) continue;
+      QString title = info.completeBaseName();
+      title.remove(QRegularExpression("^\\d+\\s*[-._ ]\\s*"));  // track numbers
+      result.Sounds.push_back({Std(info.absoluteFilePath()), TitleFromStem(Std(title.isEmpty() ? info.completeBaseName() : title))});
+    }
+    break;
+  }
+
+  // The catalogue gives titles, real sizes and the order.
+  std::string cataloguePath = catalogue;
+  if (cataloguePath.empty()) {
+    for (const QString& name : files) {
+      if (name.compare("catalogo.csv", Qt::CaseInsensitive) == 0 || name.compare("catalogo.json", Qt::CaseInsensitive) == 0) {
+        cataloguePath = Std(dir.filePath(name));
+        break;
+      }
+    }
+  }
+  std::vector<TFolderWork> ordered;
+  if (!cataloguePath.empty()) {
+    result.Catalogue = cataloguePath;
+    std::vector<TCatalogueEntry> entries;
+    if (!ReadCatalogue(cataloguePath, entries, error)) return false;
+    std::stable_sort(entries.begin(), entries.end(), [](const TCatalogueEntry& a, const TCatalogueEntry& b) {
+      if (a.HasOrder != b.HasOrder) return a.HasOrder;
+      return a.HasOrder && a.Order < b.Order;
+    });
+    std::vector<bool> taken(result.Works.size(), false);
+    for (const TCatalogueEntry& entry : entries) {
+      // The file as written (any case), or its name without the extension.
+      const QString written = QString::fromStdString(entry.File).trimmed();
+      auto it = byKey.end();
+      for (const auto& candidate : byKey) {
+        if (Key(QFileInfo(QString::fromStdString(result.Works[candidate.second].File)).fileName()) == Key(written)) it = byKey.find(candidate.first);
+      }
+      if (it == byKey.end()) it = byKey.find(Key(written));
+      if (it == byKey.end()) {
+        error = entry.Where + ": no picture '" + entry.File + "' in " + result.Path;
+        return false;
+      }
+      if (taken[it->second]) {
+        error = entry.Where + ": '" + entry.File + "' is catalogued twice";
+        return false;
+      }
+      taken[it->second] = true;
+      TFolderWork work = result.Works[it->second];
+      work.Catalogued = true;
+      if (!entry.Title.empty()) work.Title = entry.Title;
+      work.Author = entry.Author;
+      work.Year = entry.Year;
+      work.WidthCm = entry.WidthCm;
+      work.HeightCm = entry.HeightCm;
+      ordered.push_back(std::move(work));
+    }
+    for (std::size_t i = 0; i < result.Works.size(); ++i) {
+      if (!taken[i]) {
+        result.Notices.push_back(QFileInfo(QString::fromStdString(result.Works[i].File)).fileName().toStdString() +
+                                 ": not in the catalogue, hung after the catalogued works");
+        ordered.push_back(std::move(result.Works[i]));
+      }
+    }
+    result.Works = std::move(ordered);
+  }
+  for (TFolderWork& work : result.Works) {
+    if (work.Title.empty()) work.Title = TitleFromStem(work.Stem);
+  }
+  return true;
+}
