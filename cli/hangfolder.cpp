@@ -1,6 +1,5 @@
 #include "hangfolder.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -23,10 +22,35 @@ const QStringList kMusicFolders = {"musica", "music", "audio", "suoni", "sounds"
 // Stems compare as a person reads them: composed accents, any case.
 QString Key(const QString& stem) { return stem.normalized(QString::NormalizationForm_C).toCaseFolded(); }
 
+// Name order as a person reads it, the same on every machine whatever its locale: runs of
+// digits compare as numbers ("2" before "10"), letters without regard to case.
+bool NameLess(const QString& a, const QString& b) {
+  const QString x = Key(a), y = Key(b);
+  int i = 0, j = 0;
+  while (i < x.size() && j < y.size()) {
+    if (x[i].isDigit() && y[j].isDigit()) {
+      int ei = i, ej = j;
+      while (ei < x.size() && x[ei].isDigit()) ++ei;
+      while (ej < y.size() && y[ej].isDigit()) ++ej;
+      QString dx = x.mid(i, ei - i), dy = y.mid(j, ej - j);
+      while (dx.size() > 1 && dx[0] == '0') dx.remove(0, 1);
+      while (dy.size() > 1 && dy[0] == '0') dy.remove(0, 1);
+      if (dx.size() != dy.size()) return dx.size() < dy.size();
+      if (dx != dy) return dx < dy;
+      i = ei;
+      j = ej;
+    } else {
+      if (x[i] != y[j]) return x[i] < y[j];
+      ++i;
+      ++j;
+    }
+  }
+  if ((x.size() - i) != (y.size() - j)) return (x.size() - i) < (y.size() - j);
+  return a < b;
+}
+
 QStringList InNameOrder(QStringList names) {
-  QCollator collator;
-  collator.setNumericMode(true);
-  std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+  std::stable_sort(names.begin(), names.end(), NameLess);
   return names;
 }
 
