@@ -169,7 +169,7 @@ int CommandHang(const std::vector<std::string>& words) {
   THangOptions options;
   int heightCm = int(kDefaultHeightCm), maxTexture = 1024;
   TRoomLook look;
-  ParseColour("#5e3a2a", look.Floor.R, look.Floor.G, look.Floor.B);    // dark oak
+  ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
   ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
   ParseColour("#e8e4dc", look.Ceiling.R, look.Ceiling.G, look.Ceiling.B);
   std::string error;

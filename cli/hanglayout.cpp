@@ -14,7 +14,8 @@ const double kHalfTanVertical = std::tan(0.785398 / 2);
 const double kHalfTanHorizontal = kHalfTanVertical * 4.0 / 3.0;
 constexpr double kFill = 0.85;
 constexpr double kMinViewDistance = 1.8;
-constexpr double kOffWall = 0.04;  // the picture's face stands this far out from its wall
+constexpr double kOffWall = 0.04;
+constexpr double kStartInside = 2.5;  // the picture's face stands this far out from its wall
 
 struct TVec {
   double X, Y, Z;
@@ -96,7 +97,9 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
 
   const std::size_t perRoom = std::size_t(std::max(1, options.PerRoom));
   const std::size_t roomCount = std::max<std::size_t>(1, (n + perRoom - 1) / perRoom);
-  double x = 0;
+  // The program's camera starts at the origin looking along +X: let it stand inside the first
+  // room, looking down the gallery.
+  double x = -kStartInside;
   std::size_t first = 0;
   for (std::size_t r = 0; r < roomCount; ++r) {
     // Share the works evenly among the rooms, in order.

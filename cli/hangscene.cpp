@@ -84,7 +84,7 @@ class TSurfaceMesh {
 std::string SurfaceMaterial(const TSurface& surface) {
   const bool textured = !surface.Texture.empty();
   const double r = textured ? 1 : surface.R, g = textured ? 1 : surface.G, b = textured ? 1 : surface.B;
-  return "Material { ambientColor " + Colour(r, g, b, 0.4) + " diffuseColor " + Colour(r, g, b, 0.68) +
+  return "Material { ambientColor " + Colour(r, g, b, 0.6) + " diffuseColor " + Colour(r, g, b, 0.5) +
          " specularColor 0 0 0 }";
 }
 
@@ -162,8 +162,8 @@ std::string WorksScene(const THangLayout& layout, const std::vector<THungWork>& 
       "# into the room. The face set of a work is KD_<Id>, its texture node TEX_<Id>. Coordinates past\n"
       "# the fourth only widen the work's box, which sets the distance the viewer looks at it from.\n\n"
       "Separator {\n"
-      "  DEF FRAME Material { ambientColor " + Colour(look.FrameR, look.FrameG, look.FrameB, 0.4) +
-      " diffuseColor " + Colour(look.FrameR, look.FrameG, look.FrameB, 1.0) +
+      "  DEF FRAME Material { ambientColor " + Colour(look.FrameR, look.FrameG, look.FrameB, 0.6) +
+      " diffuseColor " + Colour(look.FrameR, look.FrameG, look.FrameB, 0.5) +
       " specularColor 0.12 0.1 0.06 shininess 0.2 }\n"
       "  DEF CANVAS Material { ambientColor 0.62 0.62 0.62 diffuseColor 0.72 0.72 0.72 specularColor 0 0 0 }\n";
   for (std::size_t i = 0; i < works.size() && i < layout.Works.size(); ++i) {

@@ -16,7 +16,7 @@ struct TSurface {
 
 struct TRoomLook {
   TSurface Floor, Walls, Ceiling;
-  double FrameR = 0.42, FrameG = 0.3, FrameB = 0.12;
+  double FrameR = 0.43, FrameG = 0.33, FrameB = 0.16;  // old gilt, darkened by age
 };
 
 // Texture node names of the room's surfaces, for the manifest.
