@@ -121,34 +121,33 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
     }
   }
 
-  // Notes and movies: "stem.ext" or "stem (what it is).ext".
+  // Notes and movies: "stem.ext" or "stem (what it is).ext". The picture's own note and movie
+  // come first, in the order of kNoteSuffixes and kMovieSuffixes, then the named ones by name.
   static const QRegularExpression named("^(.*\\S)\\s*\\((.+)\\)$");
-  for (const QString& suffixes : {QString("notes"), QString("movies")}) {
-    const bool notes = suffixes == "notes";
-    const QStringList& kinds = notes ? kNoteSuffixes : kMovieSuffixes;
-    for (const QString& suffix : kinds) {
-      for (const QFileInfo& info : others) {
-        if (info.suffix().toLower() != suffix) continue;
-        const QString base = info.completeBaseName();
-        QString stem = base, label;
-        auto it = byKey.find(Key(base));
-        if (it == byKey.end()) {
-          const QRegularExpressionMatch match = named.match(base);
-          if (match.hasMatch()) {
-            stem = match.captured(1);
+  for (const bool notes : {true, false}) {
+    const QString fallback = notes ? "Scheda dell'opera" : "Video";
+    for (const bool own : {true, false}) {
+      for (const QString& suffix : notes ? kNoteSuffixes : kMovieSuffixes) {
+        for (const QFileInfo& info : others) {
+          if (info.suffix().toLower() != suffix) continue;
+          auto it = byKey.find(Key(info.completeBaseName()));
+          QString label;
+          if (!own) {
+            if (it != byKey.end()) continue;
+            const QRegularExpressionMatch match = named.match(info.completeBaseName());
+            if (!match.hasMatch()) continue;
+            it = byKey.find(Key(match.captured(1)));
             label = match.captured(2).simplified();
-            it = byKey.find(Key(stem));
           }
+          if (it == byKey.end()) continue;
+          std::vector<TAttachment>& list = notes ? result.Works[it->second].Notes : result.Works[it->second].Movies;
+          const QString base = label.isEmpty() ? fallback : label;
+          QString name = base;
+          for (int n = 2; std::any_of(list.begin(), list.end(), [&](const TAttachment& a) { return a.Name == Std(name); }); ++n) {
+            name = base + " " + QString::number(n);
+          }
+          list.push_back({Std(info.absoluteFilePath()), Std(name)});
         }
-        if (it == byKey.end()) continue;
-        TFolderWork& work = result.Works[it->second];
-        std::vector<TAttachment>& list = notes ? work.Notes : work.Movies;
-        std::string name = label.isEmpty() ? (notes ? "Scheda dell'opera" : "Video") : Std(label);
-        for (int n = 2; std::any_of(list.begin(), list.end(), [&](const TAttachment& a) { return a.Name == name; }); ++n) {
-          name = (label.isEmpty() ? (notes ? std::string("Scheda dell'opera") : std::string("Video")) : Std(label)) +
-                 " " + std::to_string(n);
-        }
-        list.push_back({Std(info.absoluteFilePath()), name});
       }
     }
   }

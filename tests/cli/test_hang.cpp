@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QString>
 #include <filesystem>
+#include <map>
+#include <memory>
 
 #include "clitestsupport.h"
 #include "hanglayout.h"
@@ -252,3 +254,44 @@ TEST(HangLayout, RoomsHoldAtMostTheirShareAndTallWorksStandOnTheFloor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each opera's name with the bytes of its notes and movies, in the order the browser lists them.
+std::map<std::string, std::vector<std::string>> OperaContents(const std::string& data, bool skipLabels) {
+  TDataBanker banker(data);
+  TVecInfos operas;
+  banker.ListOperas(operas);
+  std::map<std::string, std::vector<std::string>> contents;
+  for (const TagInfo& opera : operas) {
+    TVecInfos movies, notes;
+    banker.ListOperaItems(opera.Id, movies, notes);
+    std::vector<std::string>& items = contents[opera.Name];
+    for (const TagInfo& note : notes) {
+      if (skipLabels && note.Caption == "Cartellino") continue;
+      const std::unique_ptr<TMemoryStream> stream = banker.GetNoteStream(opera.Id, note.UserId);
+      items.push_back(note.Caption + ": " + (stream ? std::string(reinterpret_cast<const char*>(stream->Data()), stream->GetSize()) : "?"));
+    }
+    for (const TagInfo& movie : movies) items.push_back(movie.Caption);
+  }
+  return contents;
+}
+
+}  // namespace
+
+TEST(Hang, TheDemoFolderHangsIntoTheSameWorksNotesAndMovies) {
+  ASSERT_EQ(RunTool({"check", PINACORA_DEMO_HUNG}).Status, 0);
+  const auto hung = OperaContents(PINACORA_DEMO_HUNG, true);
+  const auto byHand = OperaContents(PINACORA_DEMO_DATA, false);
+  ASSERT_EQ(hung.size(), 8u);
+  for (const auto& [name, items] : byHand) {
+    ASSERT_EQ(hung.count(name), 1u) << name;
+    // The hand-made file names its first note "Scheda dell'opera", as hang does.
+    EXPECT_EQ(hung.at(name), items) << name;
+  }
+  TDataBanker banker(PINACORA_DEMO_HUNG);
+  TVecInfos sounds;
+  banker.ListSounds(sounds);
+  ASSERT_EQ(sounds.size(), 3u);
+  EXPECT_EQ(sounds[0].Name, "Preludio in sol");
+}
