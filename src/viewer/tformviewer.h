@@ -84,8 +84,3 @@ class TFormViewer : public QWidget {
   SbVec3f StartPosition;
   SbVec3f EndPosition;
 };
-
-// Builds a model node from a scene list's chunks (shape text read with Coin, textures filled by
-// name); null when no shape could be read.
-class TGXChunkList;
-SoNode* BuildSceneFromList(const TGXChunkList& list);
