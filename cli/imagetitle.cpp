@@ -10,6 +10,14 @@ namespace {
 
 constexpr std::uint16_t kTagImageDescription = 0x010E;
 constexpr std::uint16_t kTagXpTitle = 0x9C9B;
+// Cameras fill the description with their own name ("KONICA MINOLTA DIGITAL CAMERA", "OLYMPUS
+// DIGITAL CAMERA", "SONY DSC"); such a text is no title.
+bool IsCameraBoilerplate(const std::string& text) {
+  const QString t = QString::fromStdString(text).simplified().toUpper();
+  return t.isEmpty() || t.contains("DIGITAL CAMERA") || t.endsWith(" DSC") || t == "DSC" || t.startsWith("DCIM") ||
+         t == "DEFAULT" || t == "SCREENSHOT";
+}
+
 
 // Reads the TIFF structure inside an EXIF block, every read checked against its end.
 class TTiffReader {
@@ -68,7 +76,8 @@ class TTiffReader {
         description = text.simplified().toStdString();
       }
     }
-    return title.empty() ? description : title;
+    if (!title.empty()) return title;
+    return IsCameraBoilerplate(description) ? std::string() : description;
   }
 
  private:

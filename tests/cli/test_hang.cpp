@@ -214,10 +214,12 @@ TEST(Hang, PicturesTitleThemselves) {
   JpegWithExif(s.Path("b.jpg"), "Solo descrizione", u"");
   Picture(s.Path("c.png"), 4, 4, "Dal PNG");
   Picture(s.Path("d.jpg"), 4, 4);
+  JpegWithExif(s.Path("e.jpg"), "KONICA MINOLTA DIGITAL CAMERA", u"");
   EXPECT_EQ(PictureTitle(s.Path("a.jpg")), "Titolo di Windows \xC3\xA8");
   EXPECT_EQ(PictureTitle(s.Path("b.jpg")), "Solo descrizione");
   EXPECT_EQ(PictureTitle(s.Path("c.png")), "Dal PNG");
   EXPECT_EQ(PictureTitle(s.Path("d.jpg")), "");
+  EXPECT_EQ(PictureTitle(s.Path("e.jpg")), "");  // the camera's name is no title
 
   // A damaged block gives no title and reads nothing outside itself.
   const std::vector<std::uint8_t> exif = [&] {
