@@ -297,3 +297,25 @@ TEST(Hang, TheDemoFolderHangsIntoTheSameWorksNotesAndMovies) {
   ASSERT_EQ(sounds.size(), 3u);
   EXPECT_EQ(sounds[0].Name, "Preludio in sol");
 }
+
+TEST(Hang, SurfacesTakeAColourOrATiledPicture) {
+  TScratch s;
+  fs::create_directory(s.Path("in"));
+  Picture(s.Path("in/a.png"), 10, 10);
+  Picture(s.Path("damask.png"), 16, 16);
+  const std::string out = s.Path("kddata.bin");
+  const TRun run = RunTool({"hang", s.Path("in"), "-o", out, "--walls", s.Path("damask.png"), "--floor", "#336699", "--quiet"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(RunTool({"check", out}).Status, 0);
+  // The walls' texture is packed with the rooms and named as the rooms' texture node.
+  const std::unique_ptr<TGXChunkList> rooms = TDataBanker(out).GetChunkList(110);
+  ASSERT_TRUE(rooms);
+  std::vector<std::string> names;
+  for (std::int32_t i = 0; i < rooms->GetCount(); ++i) names.push_back(rooms->GetChunk(i)->Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"sala", "ROOM_WALLS"}));
+  const std::string scene = LoadText(out + ".sources/sala.iv");
+  EXPECT_NE(scene.find("DEF ROOM_WALLS Texture2 { wrapS REPEAT wrapT REPEAT }"), std::string::npos);
+  EXPECT_EQ(scene.find("ROOM_FLOOR"), std::string::npos);
+  // #336699 as the floor's colour: 0.2 0.4 0.6, shared between diffuse and ambient light.
+  EXPECT_NE(scene.find("ambientColor 0.12 0.24 0.36 diffuseColor 0.1 0.2 0.3"), std::string::npos);
+}
