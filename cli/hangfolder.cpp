@@ -161,7 +161,10 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       if (!kSoundSuffixes.contains(info.suffix().toLower())) continue;
       QString title = info.completeBaseName();
       title.remove(QRegularExpression("^\\d+\\s*[-._ ]\\s*"));  // track numbers
-      result.Sounds.push_back({Std(info.absoluteFilePath()), TitleFromStem(Std(title.isEmpty() ? info.completeBaseName() : title))});
+      std::string piece = TitleFromStem(Std(title));
+      if (piece.empty()) piece = TitleFromStem(Std(info.completeBaseName()));
+      if (piece.empty()) piece = "Brano " + std::to_string(result.Sounds.size() + 1);
+      result.Sounds.push_back({Std(info.absoluteFilePath()), piece});
     }
     break;
   }
@@ -221,8 +224,10 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
     }
     result.Works = std::move(ordered);
   }
-  for (TFolderWork& work : result.Works) {
+  for (std::size_t i = 0; i < result.Works.size(); ++i) {
+    TFolderWork& work = result.Works[i];
     if (work.Title.empty()) work.Title = TitleFromStem(work.Stem);
+    if (work.Title.empty()) work.Title = "Opera " + std::to_string(i + 1);  // a name of only "_" and "-"
   }
   return true;
 }

@@ -89,6 +89,7 @@ TEST(Hang, CatalogueGivesTitlesRealSizesOrderAndALabel) {
   Picture(s.Path("in/natività.jpg"), 40, 30);
   Picture(s.Path("in/b.png"), 30, 40);
   Picture(s.Path("in/zeta.png"), 20, 20, "Titolo proprio");
+  Picture(s.Path("in/__-__.png"), 20, 20);  // no title to be made of its name
   // A spreadsheet's export: semicolons, decimal commas, Italian headers, quotes, a blank line.
   SaveText(s.Path("in/catalogo.csv"),
            "\xEF\xBB\xBFImmagine;Titolo;Autore;Anno;Larghezza;Altezza;Ordine\r\n"
@@ -99,13 +100,13 @@ TEST(Hang, CatalogueGivesTitlesRealSizesOrderAndALabel) {
   const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_NE(run.Err.find("zeta.png: not in the catalogue"), std::string::npos) << run.Err;
-  EXPECT_EQ(OperaNames(out), (std::vector<std::string>{Cp1252("Natività"), "Ritratto; di dama", "Titolo proprio"}));
+  EXPECT_EQ(OperaNames(out), (std::vector<std::string>{Cp1252("Natività"), "Ritratto; di dama", "Opera 3", "Titolo proprio"}));
   EXPECT_EQ(RunTool({"check", out}).Status, 0);
 
   // The label tells what the catalogue knows; the real size, not the picture's shape, counts.
   const std::string label = LoadText(out + ".sources/notes/1002-cartellino.txt");
   EXPECT_EQ(label, "Ritratto; di dama\nAnonimo, 1520\n46 \xC3\x97 60 cm\n");
-  EXPECT_FALSE(fs::exists(out + ".sources/notes/1003-cartellino.txt"));  // nothing more than its title
+  EXPECT_FALSE(fs::exists(out + ".sources/notes/1004-cartellino.txt"));  // nothing more than its title
   const std::string works = LoadText(out + ".sources/opere.iv");
   EXPECT_NE(works.find("point [ -0.6 0 0.45, 0.6 0 0.45, 0.6 0 -0.45, -0.6 0 -0.45"), std::string::npos);
 
