@@ -36,7 +36,7 @@ const char kHelp[] =
     "                                  names the columns; ',' ';' or tab between them). Without\n"
     "                                  one, titles come from the pictures' own titles or their\n"
     "                                  file names, sizes from --height and each picture's shape.\n"
-    "  STEM.rtf .docx .odt .md .txt    notes of the picture STEM.jpg; \"STEM (Il restauro).rtf\"\n"
+    "  STEM.rtf .md .txt               notes of the picture STEM.jpg; \"STEM (Il restauro).rtf\"\n"
     "                                  is a note named \"Il restauro\"\n"
     "  STEM.wmv .mp4 .webm ...         its movies, named the same way\n"
     "  musica/ (or music/, audio/)     the background music, in name order\n"

@@ -14,7 +14,10 @@ namespace {
 
 const QStringList kPictureSuffixes = {"jpg", "jpeg", "png", "webp", "tif", "tiff", "bmp", "gif"};
 const QStringList kModelSuffixes = {"gltf", "glb", "obj", "ply", "stl", "dae", "3ds", "fbx", "iv", "wrl"};
-const QStringList kNoteSuffixes = {"rtf", "docx", "odt", "md", "txt", "html", "htm"};  // in this order
+// Notes pack can read: RTF as it is, plain text and Markdown turned into RTF. Word processors'
+// documents wait for pack to convert them; until then they are named and left out.
+const QStringList kNoteSuffixes = {"rtf", "md", "txt"};  // in this order
+const QStringList kDocumentSuffixes = {"docx", "odt", "doc", "html", "htm"};
 const QStringList kMovieSuffixes = {"wmv", "mp4", "avi", "mkv", "webm", "ogv", "mov", "mpg", "mpeg", "m4v"};
 const QStringList kSoundSuffixes = {"mp3", "ogg", "oga", "opus", "flac", "wav", "aif", "aiff"};
 const QStringList kMusicFolders = {"musica", "music", "audio", "suoni", "sounds", "sonoro"};
@@ -116,6 +119,9 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       result.Works.push_back(std::move(work));
     } else if (kModelSuffixes.contains(suffix)) {
       result.Notices.push_back(Std(name) + ": left out, 3D models are not hung yet");
+    } else if (kDocumentSuffixes.contains(suffix)) {
+      result.Notices.push_back(Std(name) + ": left out, pack cannot turn ." + Std(suffix) +
+                               " documents into notes yet (save it as RTF)");
     } else {
       others.push_back(info);
     }
