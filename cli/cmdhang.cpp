@@ -26,10 +26,10 @@ namespace {
 const char kHelp[] =
     "Usage: pinacora-data hang FOLDER -o FILE [options]\n"
     "\n"
-    "Makes a whole exhibition from a folder of pictures. Every picture (JPEG, PNG, WebP, TIFF,\n"
-    "BMP, GIF) is a work, hung in a frame at its real size, its centre at eye height, along the\n"
-    "walls of one or more rooms in catalogue order. The camera's flight to a work ends in front\n"
-    "of it with the whole work in view.\n"
+    "Makes a whole exhibition from a folder of pictures. Every picture in it (JPEG, PNG, WebP,\n"
+    "TIFF, BMP, GIF; subfolders are not searched) is a work, hung in a frame at its real size,\n"
+    "its centre at eye height, along the walls of one or more rooms in catalogue order. The\n"
+    "camera's flight to a work ends in front of it with the whole work in view.\n"
     "\n"
     "  catalogo.csv or catalogo.json   titles, authors, years, sizes in cm and the order:\n"
     "                                  file;title;author;year;width;height;order (a header row\n"
@@ -51,9 +51,10 @@ const char kHelp[] =
     "  --frames #RRGGBB     colour of the frames\n"
     "  --quiet, --progress  as for pack\n"
     "\n"
-    "Limits: a data file holds at most 236 lists (two rooms lists, 110 and 120, one per work and\n"
-    "one per piece of music); names are stored in Windows-1252 (other characters are replaced) and\n"
-    "at most 255 bytes long. To adjust the result, edit the files in the sources folder and run\n"
+    "Limits: a data file holds at most 236 lists: the scene lists 110 (rooms) and 120 (works),\n"
+    "one per work and one per piece of music. Names are stored in Windows-1252 (other characters\n"
+    "are replaced) and at most 255 bytes long. FILE is replaced only when hanging succeeds. To\n"
+    "adjust the result, edit the files in the sources folder and run\n"
     "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
     "Exits with 0 when the exhibition is written, 1 when it cannot be, 2 for a wrong command line.\n";
 
