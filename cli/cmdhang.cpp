@@ -36,7 +36,8 @@ const char kHelp[] =
     "                                  names the columns; ',' ';' or tab between them). Without\n"
     "                                  one, titles come from the pictures' own titles or their\n"
     "                                  file names, sizes from --height and each picture's shape.\n"
-    "  STEM.rtf .md .txt               notes of the picture STEM.jpg; \"STEM (Il restauro).rtf\"\n"
+    "  STEM.rtf .docx .odt .md .txt    notes of the picture STEM.jpg, turned into RTF as pack does;\n"
+    "                                  \"STEM (Il restauro).rtf\"\n"
     "                                  is a note named \"Il restauro\"\n"
     "  STEM.wmv .mp4 .webm ...         its movies, named the same way\n"
     "  musica/ (or music/, audio/)     the background music, in name order\n"
@@ -113,16 +114,14 @@ bool ParsePositive(const TArgs& args, const char* option, int& value, int low, i
   return true;
 }
 
-// The texture a work is packed from: the picture itself when pack can take it as it stands,
-// otherwise an upright copy no larger than maxSide, written into textures/.
+// The texture a work is packed from: the picture itself when it is no larger than maxSide
+// (pack turns it upright), otherwise an upright copy that size, written into textures/: scaling
+// while decoding is much quicker than pack's smooth scaling of the whole picture.
 bool TextureOf(const TFolderWork& work, int id, int maxSide, const QDir& sources, std::string& texture, std::string& error) {
   QImageReader reader(QString::fromStdString(work.File));
   reader.setAutoTransform(true);
   const QSize stored = reader.size();
-  const QByteArray format = reader.format();
-  const bool asIs = (format == "jpeg" || format == "png") && reader.transformation() == QImageIOHandler::TransformationNone &&
-                    stored.width() <= maxSide && stored.height() <= maxSide;
-  if (asIs) {
+  if (stored.isValid() && stored.width() <= maxSide && stored.height() <= maxSide) {
     texture = work.File;
     return true;
   }

@@ -14,10 +14,9 @@ namespace {
 
 const QStringList kPictureSuffixes = {"jpg", "jpeg", "png", "webp", "tif", "tiff", "bmp", "gif"};
 const QStringList kModelSuffixes = {"gltf", "glb", "obj", "ply", "stl", "dae", "3ds", "fbx", "iv", "wrl"};
-// Notes pack can read: RTF as it is, plain text and Markdown turned into RTF. Word processors'
-// documents wait for pack to convert them; until then they are named and left out.
-const QStringList kNoteSuffixes = {"rtf", "md", "txt"};  // in this order
-const QStringList kDocumentSuffixes = {"docx", "odt", "doc", "html", "htm"};
+// Notes as pack takes them: RTF as it is, plain text, and documents that pack turns into RTF.
+const QStringList kNoteSuffixes = {"rtf", "docx", "odt", "md", "html", "htm", "txt"};  // in this order
+const QStringList kUnreadableNoteSuffixes = {"doc", "wpd", "pages"};
 const QStringList kMovieSuffixes = {"wmv", "mp4", "avi", "mkv", "webm", "ogv", "mov", "mpg", "mpeg", "m4v"};
 const QStringList kSoundSuffixes = {"mp3", "ogg", "oga", "opus", "flac", "wav", "aif", "aiff"};
 const QStringList kMusicFolders = {"musica", "music", "audio", "suoni", "sounds", "sonoro"};
@@ -119,9 +118,9 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       result.Works.push_back(std::move(work));
     } else if (kModelSuffixes.contains(suffix)) {
       result.Notices.push_back(Std(name) + ": left out, 3D models are not hung yet");
-    } else if (kDocumentSuffixes.contains(suffix)) {
+    } else if (kUnreadableNoteSuffixes.contains(suffix)) {
       result.Notices.push_back(Std(name) + ": left out, pack cannot turn ." + Std(suffix) +
-                               " documents into notes yet (save it as RTF)");
+                               " documents into notes (save it as DOCX, ODT or RTF)");
     } else {
       others.push_back(info);
     }
@@ -132,10 +131,12 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
   static const QRegularExpression named("^(.*\\S)\\s*\\((.+)\\)$");
   for (const bool notes : {true, false}) {
     const QString fallback = notes ? "Scheda dell'opera" : "Video";
+    const QStringList& suffixes = notes ? kNoteSuffixes : kMovieSuffixes;
     for (const bool own : {true, false}) {
-      for (const QString& suffix : notes ? kNoteSuffixes : kMovieSuffixes) {
+      // The own ones by format; the named ones all at once, so that they keep their name order.
+      for (const QString& suffix : own ? suffixes : QStringList{QString()}) {
         for (const QFileInfo& info : others) {
-          if (info.suffix().toLower() != suffix) continue;
+          if (own ? info.suffix().toLower() != suffix : !suffixes.contains(info.suffix().toLower())) continue;
           auto it = byKey.find(Key(info.completeBaseName()));
           QString label;
           if (!own) {

@@ -155,14 +155,15 @@ TEST(Hang, NotesMoviesAndMusicAreFoundByName) {
   SaveText(s.Path("in/natività.wmv"), "not really a movie");
   SaveText(s.Path("in/natività (dietro le quinte).mp4"), "nor this");
   SaveText(s.Path("in/nessuno.txt"), "belongs to no picture");
-  SaveText(s.Path("in/natività.docx"), "PK\x03\x04 a word processor's zip");
+  SaveText(s.Path("in/natività (Per le scuole).md"), "# Per le scuole\n\nUna *visita* guidata.\n");
+  SaveText(s.Path("in/natività.doc"), "\xD0\xCF\x11\xE0 an old word processor's file");
   WriteSineWav(s.Path("in/Musica/10 - notturno.wav"), 22050, 1, 0.2);
   WriteSineWav(s.Path("in/Musica/2_preludio.wav"), 22050, 1, 0.2);
   SaveText(s.Path("in/Musica/copertina.txt"), "not music");
   const std::string out = s.Path("kddata.bin");
   const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
   ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_NE(run.Err.find("natività.docx: left out, pack cannot turn .docx documents into notes yet"), std::string::npos)
+  EXPECT_NE(run.Err.find("natività.doc: left out, pack cannot turn .doc documents into notes"), std::string::npos)
       << run.Err;
   EXPECT_EQ(RunTool({"check", out}).Status, 0);
 
@@ -181,7 +182,13 @@ TEST(Hang, NotesMoviesAndMusicAreFoundByName) {
   std::vector<std::string> noteNames, movieNames;
   for (const TagInfo& n : notes) noteNames.push_back(n.Caption);
   for (const TagInfo& m : movies) movieNames.push_back(m.Caption);
-  EXPECT_EQ(noteNames, (std::vector<std::string>{"Scheda dell'opera", "Il restauro"}));
+  EXPECT_EQ(noteNames, (std::vector<std::string>{"Scheda dell'opera", "Il restauro", "Per le scuole"}));
+  // The Markdown note went through pack's conversion into rich text.
+  const std::unique_ptr<TMemoryStream> guide = banker.GetNoteStream(operas[1].Id, notes[2].UserId);
+  ASSERT_TRUE(guide);
+  const std::string rtf(reinterpret_cast<const char*>(guide->Data()), guide->GetSize());
+  EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf;
+  EXPECT_NE(rtf.find("visita"), std::string::npos);
   EXPECT_EQ(movieNames, (std::vector<std::string>{"Video", "dietro le quinte"}));
 }
 
