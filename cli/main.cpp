@@ -17,6 +17,7 @@ const char kUsage[] =
     "  pack MANIFEST -o FILE        write a data file from a JSON manifest\n"
     "  check FILE                   check everything the program relies on\n"
     "  extract FILE ID INDEX -o OUT write one chunk in a usable form\n"
+    "  hang FOLDER -o FILE          make a whole exhibition from a folder of pictures\n"
     "\n"
     "'pinacora-data COMMAND --help' tells more about each command.\n";
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   if (command == "pack") return CommandPack(args);
   if (command == "check") return CommandCheck(args);
   if (command == "extract") return CommandExtract(args);
+  if (command == "hang") return CommandHang(args);
   std::fprintf(stderr, "pinacora-data: unknown command '%s'\n\n%s", command.c_str(), kUsage);
   return 2;
 }

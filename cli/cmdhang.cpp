@@ -1,0 +1,312 @@
+// hang: a whole exhibition from a folder of pictures. Writes the rooms, the works and a pack
+// manifest beside the output, then packs them exactly as pack does.
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextCodec>
+#include <cmath>
+#include <cstdio>
+
+#include "args.h"
+#include "commands.h"
+#include "cp1252.h"
+#include "fileio.h"
+#include "gxformat.h"
+#include "hangfolder.h"
+#include "hanglayout.h"
+#include "hangscene.h"
+
+namespace {
+
+const char kHelp[] =
+    "Usage: pinacora-data hang FOLDER -o FILE [options]\n"
+    "\n"
+    "Makes a whole exhibition from a folder of pictures. Every picture in it (JPEG, PNG, WebP,\n"
+    "TIFF, BMP, GIF; subfolders are not searched) is a work, hung in a frame at its real size,\n"
+    "its centre at eye height, along the walls of one or more rooms in catalogue order. The\n"
+    "camera's flight to a work ends in front of it with the whole work in view.\n"
+    "\n"
+    "  catalogo.csv or catalogo.json   titles, authors, years, sizes in cm and the order:\n"
+    "                                  file;title;author;year;width;height;order (a header row\n"
+    "                                  names the columns; ',' ';' or tab between them). Without\n"
+    "                                  one, titles come from the pictures' own titles or their\n"
+    "                                  file names, sizes from --height and each picture's shape.\n"
+    "  STEM.rtf .docx .odt .md .txt    notes of the picture STEM.jpg, turned into RTF as pack does;\n"
+    "                                  \"STEM (Il restauro).rtf\"\n"
+    "                                  is a note named \"Il restauro\"\n"
+    "  STEM.wmv .mp4 .webm ...         its movies, named the same way\n"
+    "  musica/ (or music/, audio/)     the background music, in name order\n"
+    "\n"
+    "Options:\n"
+    "  --catalogue FILE     use this catalogue instead of the folder's own\n"
+    "  --sources DIR        where the manifest, rooms and works go (default: FILE's name + .sources)\n"
+    "  --per-room N         at most N works in one room (default 16)\n"
+    "  --height CM          height of a work the catalogue gives no size for (default 60)\n"
+    "  --max-texture PX     pictures larger than PX pixels a side are scaled down (default 1024)\n"
+    "  --floor, --walls, --ceiling #RRGGBB|PICTURE   colour or tiled picture of each surface\n"
+    "  --frames #RRGGBB     colour of the frames\n"
+    "  --quiet, --progress  as for pack\n"
+    "\n"
+    "Limits: a data file holds at most 236 lists: the scene lists 110 (rooms) and 120 (works),\n"
+    "one per work and one per piece of music. Names are stored in Windows-1252 (other characters\n"
+    "are replaced) and at most 255 bytes long. FILE is replaced only when hanging succeeds. To\n"
+    "adjust the result, edit the files in the sources folder and run\n"
+    "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
+    "Exits with 0 when the exhibition is written, 1 when it cannot be, 2 for a wrong command line.\n";
+
+constexpr int kFirstWorkId = 1001;
+constexpr int kFirstSoundId = 501;
+constexpr double kDefaultHeightCm = 60;
+
+// A name the data file can hold: characters Windows-1252 lacks lose their accents or become '?',
+// and it is cut to 255 bytes.
+std::string StorableName(const std::string& utf8, const std::string& what, std::vector<std::string>& notices) {
+  std::string bytes;
+  if (Utf8ToCp1252(utf8, bytes) && bytes.size() <= 255) return utf8;
+  QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
+  QString fixed;
+  for (const QChar c : QString::fromStdString(utf8)) {
+    if (codec->canEncode(c) && c != QChar::ReplacementCharacter) {
+      fixed += c;
+      continue;
+    }
+    const QString plain = QString(c).normalized(QString::NormalizationForm_KD);
+    QString kept;
+    for (const QChar p : plain) {
+      if (p.category() != QChar::Mark_NonSpacing && codec->canEncode(p)) kept += p;
+    }
+    fixed += kept.isEmpty() ? QString("?") : kept;
+  }
+  std::string result = fixed.toStdString();
+  while (!Utf8ToCp1252(result, bytes) || bytes.size() > 255) {
+    fixed.chop(1);
+    result = fixed.toStdString();
+  }
+  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (Windows-1252, at most 255 bytes)");
+  return result;
+}
+
+bool ParseSurface(const TArgs& args, const char* option, TSurface& surface, std::string& error) {
+  const std::string value = args.Value(option);
+  if (value.empty()) return true;
+  if (ParseColour(value, surface.R, surface.G, surface.B)) return true;
+  if (!FileExists(value)) {
+    error = std::string(option) + " " + value + ": neither a colour #RRGGBB nor a picture file";
+    return false;
+  }
+  surface.Texture = QFileInfo(QString::fromStdString(value)).absoluteFilePath().toStdString();
+  return true;
+}
+
+bool ParsePositive(const TArgs& args, const char* option, int& value, int low, int high, std::string& error) {
+  const std::string text = args.Value(option);
+  if (text.empty()) return true;
+  if (!ParseInt32(text, value) || value < low || value > high) {
+    error = std::string(option) + " " + text + ": must be a whole number from " + std::to_string(low) + " to " +
+            std::to_string(high);
+    return false;
+  }
+  return true;
+}
+
+// The texture a work is packed from: the picture itself when it is no larger than maxSide
+// (pack turns it upright), otherwise an upright copy that size, written into textures/: scaling
+// while decoding is much quicker than pack's smooth scaling of the whole picture.
+bool TextureOf(const TFolderWork& work, int id, int maxSide, const QDir& sources, std::string& texture, std::string& error) {
+  QImageReader reader(QString::fromStdString(work.File));
+  reader.setAutoTransform(true);
+  const QSize stored = reader.size();
+  if (stored.isValid() && stored.width() <= maxSide && stored.height() <= maxSide) {
+    texture = work.File;
+    return true;
+  }
+  if (stored.width() > maxSide || stored.height() > maxSide) {
+    // Scaling while decoding spares most of the work for large JPEGs.
+    reader.setScaledSize(stored.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
+  }
+  QImage image = reader.read();
+  if (image.isNull()) {
+    error = work.File + ": cannot read the picture (" + reader.errorString().toStdString() + ")";
+    return false;
+  }
+  const bool alpha = image.hasAlphaChannel();
+  const QString name = QString("textures/%1.%2").arg(id).arg(alpha ? "png" : "jpg");
+  QImageWriter writer(sources.filePath(name));
+  if (!alpha) writer.setQuality(92);
+  if (!writer.write(image)) {
+    error = sources.filePath(name).toStdString() + ": cannot write (" + writer.errorString().toStdString() + ")";
+    return false;
+  }
+  texture = sources.filePath(name).toStdString();
+  return true;
+}
+
+QJsonObject Item(const QDir& sources, const std::string& file, const std::string& name) {
+  QJsonObject item;
+  if (!name.empty()) item.insert("name", QString::fromStdString(name));
+  item.insert("file", sources.relativeFilePath(QString::fromStdString(file)));
+  return item;
+}
+
+std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); }
+
+}  // namespace
+
+int CommandHang(const std::vector<std::string>& words) {
+  const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--max-texture",
+                                       "--floor", "--walls", "--ceiling", "--frames"},
+                               {"--quiet", "--progress"});
+  if (args.Has("--help")) return PrintHelp(kHelp);
+  const std::string output = args.Value("-o");
+  if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
+    return Refuse("hang", (args.Error.empty() ? "expects FOLDER -o FILE" : args.Error) + "\n\n" + kHelp, 2);
+  }
+  THangOptions options;
+  int heightCm = int(kDefaultHeightCm), maxTexture = 1024;
+  TRoomLook look;
+  ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
+  ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
+  ParseColour("#e8e4dc", look.Ceiling.R, look.Ceiling.G, look.Ceiling.B);
+  std::string error;
+  if (!ParsePositive(args, "--per-room", options.PerRoom, 1, 200, error) ||
+      !ParsePositive(args, "--height", heightCm, 1, 2000, error) ||
+      !ParsePositive(args, "--max-texture", maxTexture, 16, 16384, error) ||
+      !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
+      !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
+    return Refuse("hang", error, 2);
+  }
+  if (!args.Value("--frames").empty() && !ParseColour(args.Value("--frames"), look.FrameR, look.FrameG, look.FrameB)) {
+    return Refuse("hang", "--frames " + args.Value("--frames") + ": not a colour #RRGGBB", 2);
+  }
+
+  TFolder folder;
+  if (!ScanFolder(args.Positional[0], args.Value("--catalogue"), folder, error)) return Refuse("hang", error);
+  if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures to hang");
+  const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
+  if (lists > std::size_t(gx::kMaxListCount)) {
+    return Refuse("hang", folder.Path + ": " + std::to_string(folder.Works.size()) + " works and " +
+                              std::to_string(folder.Sounds.size()) + " pieces of music need " + std::to_string(lists) +
+                              " lists, but a data file holds at most " + std::to_string(gx::kMaxListCount) +
+                              " (two of them the rooms)");
+  }
+
+  // Real sizes from the catalogue; otherwise the default height and the picture's own shape.
+  std::vector<TWorkSize> sizes;
+  std::vector<THungWork> hung;
+  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
+    const TFolderWork& work = folder.Works[i];
+    const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
+    TWorkSize size;
+    if (work.WidthCm > 0 && work.HeightCm > 0) size = {work.WidthCm / 100, work.HeightCm / 100};
+    else if (work.WidthCm > 0) size = {work.WidthCm / 100, work.WidthCm / 100 / aspect};
+    else if (work.HeightCm > 0) size = {work.HeightCm / 100 * aspect, work.HeightCm / 100};
+    else size = {heightCm / 100.0 * aspect, heightCm / 100.0};
+    sizes.push_back(size);
+    hung.push_back({kFirstWorkId + int(i), work.Title, size});
+  }
+  const THangLayout layout = LayOut(sizes, options);
+
+  // The sources: everything pack needs, which the curator may adjust and pack again.
+  const std::string sourcesPath = args.Value("--sources").empty() ? output + ".sources" : args.Value("--sources");
+  QDir sources(QString::fromStdString(sourcesPath));
+  if (!sources.mkpath("textures") || !sources.mkpath("notes")) {
+    return Refuse("hang", sourcesPath + ": cannot make the folder");
+  }
+  sources.setPath(sources.absolutePath());
+  const std::string roomsText = RoomsScene(layout, look);
+  const std::string worksText = WorksScene(layout, hung, look);
+  const std::string roomsFile = sources.filePath("sala.iv").toStdString();
+  const std::string worksFile = sources.filePath("opere.iv").toStdString();
+  if (!WriteWholeFile(roomsFile, reinterpret_cast<const std::uint8_t*>(roomsText.data()), roomsText.size(), error) ||
+      !WriteWholeFile(worksFile, reinterpret_cast<const std::uint8_t*>(worksText.data()), worksText.size(), error)) {
+    return Refuse("hang", error);
+  }
+
+  QJsonArray listArray;
+  QJsonObject room{{"kind", "scene"}, {"id", 110}, {"name", "Sala"}, {"shape", "sala.iv"}};
+  QJsonArray roomTextures;
+  const std::pair<const TSurface*, const char*> surfaces[] = {
+      {&look.Floor, kFloorTextureNode}, {&look.Walls, kWallsTextureNode}, {&look.Ceiling, kCeilingTextureNode}};
+  for (const auto& surface : surfaces) {
+    if (surface.first->Texture.empty()) continue;
+    roomTextures.append(QJsonObject{{"node", surface.second},
+                                    {"file", sources.relativeFilePath(QString::fromStdString(surface.first->Texture))}});
+  }
+  if (!roomTextures.isEmpty()) room.insert("textures", roomTextures);
+  listArray.append(room);
+
+  QJsonArray workTextures;
+  const bool progress = args.Has("--progress") || (!args.Has("--quiet") && folder.Works.size() > 40);
+  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
+    std::string texture;
+    if (!TextureOf(folder.Works[i], hung[i].Id, maxTexture, sources, texture, error)) return Refuse("hang", error);
+    workTextures.append(QJsonObject{{"node", QString("TEX_%1").arg(hung[i].Id)},
+                                    {"file", sources.relativeFilePath(QString::fromStdString(texture))}});
+    if (progress && (i + 1) % 25 == 0) {
+      std::fprintf(stderr, "pinacora-data hang: [%zu/%zu] pictures prepared\n", i + 1, folder.Works.size());
+    }
+  }
+  listArray.append(QJsonObject{{"kind", "scene"}, {"id", 120}, {"name", "Opere"}, {"shape", "opere.iv"},
+                               {"textures", workTextures}});
+
+  for (std::size_t i = 0; i < folder.Sounds.size(); ++i) {
+    const TAttachment& sound = folder.Sounds[i];
+    listArray.append(QJsonObject{{"kind", "sound"}, {"id", kFirstSoundId + int(i)},
+                                 {"name", QString::fromStdString(StorableName(sound.Name, sound.File, folder.Notices))},
+                                 {"file", sources.relativeFilePath(QString::fromStdString(sound.File))}});
+  }
+
+  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
+    const TFolderWork& work = folder.Works[i];
+    const int id = hung[i].Id;
+    QJsonArray notes, movies;
+    // A catalogue that tells more than the title gives the work its label.
+    if (!work.Author.empty() || !work.Year.empty() || work.WidthCm > 0 || work.HeightCm > 0) {
+      std::string label = work.Title + "\n";
+      if (!work.Author.empty()) label += work.Author + (work.Year.empty() ? "\n" : ", " + work.Year + "\n");
+      else if (!work.Year.empty()) label += work.Year + "\n";
+      label += QString::fromUtf8("%1 × %2 cm\n").arg(sizes[i].Width * 100, 0, 'f', 0).arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
+      const std::string labelFile = sources.filePath(QString("notes/%1-cartellino.txt").arg(id)).toStdString();
+      if (!WriteWholeFile(labelFile, reinterpret_cast<const std::uint8_t*>(label.data()), label.size(), error)) {
+        return Refuse("hang", error);
+      }
+      notes.append(Item(sources, labelFile, "Cartellino"));
+    }
+    for (const TAttachment& note : work.Notes) notes.append(Item(sources, note.File, StorableName(note.Name, note.File, folder.Notices)));
+    for (const TAttachment& movie : work.Movies) movies.append(Item(sources, movie.File, StorableName(movie.Name, movie.File, folder.Notices)));
+    QJsonObject opera{{"kind", "opera"}, {"id", id}, {"name", QString::fromStdString(StorableName(work.Title, work.File, folder.Notices))}};
+    if (!notes.isEmpty()) opera.insert("notes", notes);
+    if (!movies.isEmpty()) opera.insert("movies", movies);
+    listArray.append(opera);
+  }
+
+  const QByteArray manifestText = QJsonDocument(QJsonObject{{"lists", listArray}}).toJson(QJsonDocument::Indented);
+  const std::string manifestFile = sources.filePath("manifest.json").toStdString();
+  if (!WriteWholeFile(manifestFile, reinterpret_cast<const std::uint8_t*>(manifestText.constData()),
+                      std::size_t(manifestText.size()), error)) {
+    return Refuse("hang", error);
+  }
+  if (!args.Has("--quiet")) {
+    for (const std::string& notice : folder.Notices) std::fprintf(stderr, "pinacora-data hang: %s\n", notice.c_str());
+  }
+
+  std::vector<std::string> packArgs = {manifestFile, "-o", output};
+  if (args.Has("--quiet")) packArgs.push_back("--quiet");
+  if (progress) packArgs.push_back("--progress");
+  const int status = CommandPack(packArgs);
+  if (status != 0) return status;
+  if (!args.Has("--quiet")) {
+    double length = layout.Rooms.empty() ? 0 : layout.Rooms.back().X1;
+    std::printf("%s: %zu works in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n", output.c_str(),
+                folder.Works.size(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.Depth).c_str(),
+                Metres(layout.Height).c_str(), folder.Sounds.size());
+    std::printf("sources in %s; after changing them: pinacora-data pack %s -o %s\n", sourcesPath.c_str(),
+                manifestFile.c_str(), output.c_str());
+  }
+  return 0;
+}

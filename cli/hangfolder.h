@@ -1,0 +1,38 @@
+// What a folder to hang holds: its pictures (each a work), their notes and movies found by the
+// picture's file stem, the catalogue, and the background music in a music subfolder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TAttachment {
+  std::string File;  // absolute path
+  std::string Name;  // UTF-8, as the browser shows it
+};
+
+struct TFolderWork {
+  enum class Kind { Picture };  // 3D models will be a kind of their own
+  Kind WorkKind = Kind::Picture;
+  std::string File;   // absolute path
+  std::string Stem;   // the file name without its extension
+  std::string Title, Author, Year;  // UTF-8
+  double WidthCm = 0, HeightCm = 0;  // from the catalogue; 0 when not given
+  bool Catalogued = false;
+  int PixelWidth = 0, PixelHeight = 0;  // upright, after the picture's own orientation
+  std::vector<TAttachment> Notes, Movies;
+};
+
+struct TFolder {
+  std::string Path;
+  std::string Catalogue;  // the catalogue file used, or empty
+  std::vector<TFolderWork> Works;  // in hanging order
+  std::vector<TAttachment> Sounds;  // in name order
+  std::vector<std::string> Notices;  // what was left out and why, for the curator
+};
+
+// Reads the folder; catalogue overrides the catalogo.csv/catalogo.json found in it.
+// False with a message naming the file, the place and the reason.
+bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder& result, std::string& error);
+
+// A title made from a file stem: "la_natività-2" -> "La natività 2".
+std::string TitleFromStem(const std::string& stem);

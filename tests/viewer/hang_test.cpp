@@ -1,0 +1,276 @@
+// Exhibitions hung by pinacora-data from folders of pictures of every shape, shown by the real
+// viewer: check passes, no two works overlap, every work can be chosen and flown to, the flight
+// ends inside the room with the whole work in view, and the screen then shows the picture.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <Inventor/SbViewVolume.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSelection.h>
+#include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
+#include <QTest>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sys/wait.h>
+
+#include "globals.h"
+#include "pseudorandom.h"
+#include "tdatabanker.h"
+#include "tformmain.h"
+#include "tformviewer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Portrait, landscape, square, panoramic, tall and very wide, in pixels.
+const QSize kShapes[] = {{30, 40}, {40, 30}, {32, 32}, {64, 16}, {20, 50}, {72, 12}};
+
+QColor ColourOf(int i) { return QColor::fromHsv((i * 47) % 360, 200 + (i % 3) * 20, 230); }
+
+struct TFolderOfPictures {
+  std::string Root;
+  int Count = 0;
+  explicit TFolderOfPictures(int count) : Count(count) {
+    std::string pattern = (fs::temp_directory_path() / "pinacora-hang-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
+    Root = pattern;
+    fs::create_directory(Root + "/quadri");
+    for (int i = 0; i < count; ++i) {
+      QImage image(kShapes[i % 6], QImage::Format_RGB888);
+      image.fill(ColourOf(i));
+      char name[64];
+      std::snprintf(name, sizeof name, "/quadri/opera %03d.%s", i, i % 2 == 0 ? "png" : "jpg");
+      image.save(QString::fromStdString(Root + name), nullptr, 100);
+    }
+  }
+  ~TFolderOfPictures() {
+    std::error_code ignored;
+    fs::remove_all(Root, ignored);
+  }
+  std::string Data() const { return Root + "/kddata.bin"; }
+};
+
+int RunShell(const std::string& command) {
+  const int raw = std::system((command + " >/dev/null 2>&1 </dev/null").c_str());
+  return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+std::string Tool() { return std::string("'") + PINACORA_DATA_TOOL + "'"; }
+
+SbViewVolume ViewFrom(const SbVec3f& eye, const SbVec3f& target, float aspect) {
+  auto* camera = new SoPerspectiveCamera;
+  camera->ref();
+  camera->position = eye;
+  camera->pointAt(target);
+  const SbViewVolume volume = camera->getViewVolume(aspect);
+  camera->unref();
+  return volume;
+}
+
+struct TWorkInWorld {
+  int Id = 0;
+  SbVec3f Corners[4];
+  SbVec3f Center, Normal;
+  float Distance = 0;
+};
+
+class HangTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    folder = std::make_unique<TFolderOfPictures>(GetParam());
+    ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet"), 0);
+    banker = std::make_unique<TDataBanker>(folder->Data());
+    DataBanker = banker.get();
+    main = std::make_unique<TFormMain>();
+    main->hide();
+    viewer = new TFormViewer(nullptr);
+    FormViewer = viewer;
+    viewer->setGeometry(0, 0, 800, 600);
+    viewer->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    viewer->LoadModels();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete viewer;
+    FormViewer = nullptr;
+    main.reset();
+    FormMain = nullptr;
+    DataBanker = nullptr;
+  }
+
+  // A work as the viewer finds it: its face's corners in the world, centre, facing, distance.
+  bool Find(int id, TWorkInWorld& work) {
+    work.Id = id;
+    if (!viewer->GetObjectCenter(id, work.Center) || !viewer->GetObjectNormal(id, work.Normal) ||
+        !viewer->GetObjectViewDistance(id, work.Distance)) {
+      return false;
+    }
+    SoSearchAction byName;
+    byName.setName(SbName(("KD_" + std::to_string(id)).c_str()));
+    byName.setInterest(SoSearchAction::FIRST);
+    byName.apply(viewer->SelectionNode);
+    SoPath* path = byName.getPath();
+    if (path == nullptr) return false;
+    path->ref();
+    const SbMatrix matrix = viewer->GetPathMatrix(path);
+    SoSearchAction coordinates;
+    coordinates.setType(SoCoordinate3::getClassTypeId());
+    coordinates.setInterest(SoSearchAction::LAST);
+    coordinates.apply(path);
+    bool found = false;
+    if (coordinates.getPath() != nullptr && coordinates.getPath()->getTail()->isOfType(SoCoordinate3::getClassTypeId())) {
+      const auto* coords = static_cast<SoCoordinate3*>(coordinates.getPath()->getTail());
+      found = coords->point.getNum() >= 4;
+      for (int i = 0; found && i < 4; ++i) matrix.multVecMatrix(coords->point[i], work.Corners[i]);
+    }
+    coordinates.reset();
+    path->unref();
+    byName.reset();
+    return found;
+  }
+
+  SoCamera* Camera() { return viewer->ExaminerViewer->getCamera(); }
+
+  SbBox3f RoomBox() {
+    SoGetBoundingBoxAction box(viewer->GetViewportRegion());
+    box.apply(viewer->ModelGroup);
+    return box.getBoundingBox();
+  }
+
+  // The eye at the end of a flight, for the random draw r, as the viewer computes it.
+  static SbVec3f EyeFor(const TWorkInWorld& work, int r) {
+    SbVec3f eye = work.Center + work.Distance * work.Normal + SbVec3f(float(r) * 2.0f / 32767.0f - 1.5f, 0, 0);
+    eye[1] = 1.75f;
+    return eye;
+  }
+
+  QImage Screenshot() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    viewer->ExaminerViewer->render();
+    QWidget* area = viewer->ExaminerViewer->getGLWidget();
+    const QPoint origin = area->mapToGlobal(QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, origin.x(), origin.y(), area->width(), area->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB888);
+  }
+
+  std::unique_ptr<TFolderOfPictures> folder;
+  std::unique_ptr<TDataBanker> banker;
+  std::unique_ptr<TFormMain> main;
+  TFormViewer* viewer = nullptr;
+};
+
+TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {
+  EXPECT_EQ(RunShell(Tool() + " check '" + folder->Data() + "'"), 0);
+
+  // The browser's list: one opera per picture, in the pictures' order.
+  TVecInfos operas;
+  banker->ListOperas(operas);
+  ASSERT_EQ(int(operas.size()), GetParam());
+  for (int i = 0; i < GetParam(); ++i) {
+    char title[32];
+    std::snprintf(title, sizeof title, "Opera %03d", i);
+    EXPECT_EQ(operas[std::size_t(i)].Name, title);
+  }
+
+  const SbBox3f room = RoomBox();
+  ASSERT_FALSE(room.isEmpty());
+  std::vector<TWorkInWorld> works;
+  for (const TagInfo& opera : operas) {
+    TWorkInWorld work;
+    ASSERT_TRUE(Find(opera.Id, work)) << "opera " << opera.Id << " cannot be flown to";
+    works.push_back(work);
+    // Hung upright on a wall, facing into the room, inside it and above the floor.
+    EXPECT_NEAR(std::fabs(work.Normal[2]), 1.0f, 1e-4f);
+    for (const SbVec3f& corner : work.Corners) {
+      EXPECT_TRUE(room.intersect(corner)) << "opera " << opera.Id << " sticks out of the room";
+      EXPECT_GT(corner[1], 0.25f);
+    }
+    // From both ends of the sideways spread of the flight's end, the eye stays in the room and
+    // sees the whole work.
+    for (const int r : {0, 16383, 32767}) {
+      const SbVec3f eye = EyeFor(work, r);
+      EXPECT_TRUE(room.intersect(eye)) << "opera " << opera.Id << " is looked at from outside the room";
+      const SbViewVolume volume = ViewFrom(eye, work.Center, 4.0f / 3.0f);
+      for (const SbVec3f& corner : work.Corners) {
+        SbVec3f screen;
+        volume.projectToScreen(corner, screen);
+        EXPECT_TRUE(screen[0] > 0.02f && screen[0] < 0.98f && screen[1] > 0.02f && screen[1] < 0.98f)
+            << "opera " << opera.Id << ": a corner is out of view from r = " << r;
+      }
+    }
+  }
+
+  // No two faces share any part of a wall, with room for their frames in between.
+  for (std::size_t a = 0; a < works.size(); ++a) {
+    SbBox3f boxA;
+    for (const SbVec3f& p : works[a].Corners) boxA.extendBy(p);
+    for (std::size_t b = a + 1; b < works.size(); ++b) {
+      SbBox3f boxB;
+      for (const SbVec3f& p : works[b].Corners) boxB.extendBy(p);
+      const bool sameWall = std::fabs(boxA.getMin()[2] - boxB.getMin()[2]) < 0.01f;
+      if (!sameWall) continue;
+      const float gapX = std::max(boxB.getMin()[0] - boxA.getMax()[0], boxA.getMin()[0] - boxB.getMax()[0]);
+      EXPECT_GT(gapX, 0.25f) << "operas " << works[a].Id << " and " << works[b].Id << " overlap";
+    }
+  }
+}
+
+TEST_P(HangTest, TheChosenPictureFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
+  TVecInfos operas;
+  banker->ListOperas(operas);
+  ASSERT_EQ(int(operas.size()), GetParam());
+  // Every work of a small exhibition, and a spread of the large ones, each shape among them.
+  std::vector<int> chosen;
+  for (int i = 0; i < GetParam(); ++i) {
+    if (GetParam() <= 8 || i < 6 || i == GetParam() - 1 || i % 37 == 0) chosen.push_back(i);
+  }
+  ProgramRandom().Seed(97);
+  for (const int i : chosen) {
+    const int id = operas[std::size_t(i)].Id;
+    viewer->FlyToObject(id);
+    ASSERT_TRUE(viewer->FlightActive);
+    for (int tick = 0; tick < 80 && viewer->FlightActive; ++tick) viewer->TimerCameraSlerpTimer();
+    const QImage shot = Screenshot();
+    ASSERT_FALSE(shot.isNull());
+    const QColor want = ColourOf(i);
+    // The centre and points a quarter of the way to the work's edges show the picture's colour.
+    TWorkInWorld work;
+    ASSERT_TRUE(Find(id, work));
+    const SbViewportRegion region = viewer->GetViewportRegion();
+    const SbViewVolume volume = Camera()->getViewVolume(region.getViewportAspectRatio());
+    for (const float share : {0.0f, 0.4f}) {
+      for (const SbVec3f& corner : work.Corners) {
+        const SbVec3f point = work.Center + (corner - work.Center) * share;
+        SbVec3f screen;
+        volume.projectToScreen(point, screen);
+        const int x = int(screen[0] * shot.width()), y = int((1 - screen[1]) * shot.height());
+        ASSERT_TRUE(shot.rect().contains(x, y));
+        if (share == 0.0f) {
+          EXPECT_NEAR(x, shot.width() / 2, 2);
+          EXPECT_NEAR(y, shot.height() / 2, 2);
+        }
+        const QColor got = shot.pixelColor(x, y);
+        EXPECT_LE(std::abs(got.red() - want.red()) + std::abs(got.green() - want.green()) + std::abs(got.blue() - want.blue()), 60)
+            << "opera " << id << " at " << x << "," << y << ": got " << got.name().toStdString() << ", painted "
+            << want.name().toStdString();
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, HangTest, ::testing::Values(1, 8, 40, 150),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
+
+}  // namespace
