@@ -20,23 +20,29 @@
 #include "hangfolder.h"
 #include "hanglayout.h"
 #include "hangscene.h"
+#include "modelimport.h"
 
 namespace {
 
 const char kHelp[] =
     "Usage: pinacora-data hang FOLDER -o FILE [options]\n"
     "\n"
-    "Makes a whole exhibition from a folder of pictures. Every picture in it (JPEG, PNG, WebP,\n"
-    "TIFF, BMP, GIF; subfolders are not searched) is a work, hung in a frame at its real size,\n"
-    "its centre at eye height, along the walls of one or more rooms in catalogue order. The\n"
-    "camera's flight to a work ends in front of it with the whole work in view.\n"
+    "Makes a whole exhibition from a folder of pictures and 3D models. Every picture in it (JPEG,\n"
+    "PNG, WebP, TIFF, BMP, GIF; subfolders are not searched) is a work, hung in a frame at its real\n"
+    "size, its centre at eye height, along the walls of one or more rooms in catalogue order. Every\n"
+    "model (glTF/.glb, OBJ, PLY, STL, DAE, 3DS, FBX, Inventor .iv, VRML97 .wrl) is a work too: it\n"
+    "stands on a plinth in a row down the middle of its room, its front (+Z as in glTF) towards\n"
+    "the north wall. The camera's flight to a work ends in front of it with the whole work in view.\n"
     "\n"
     "  catalogo.csv or catalogo.json   titles, authors, years, sizes in cm and the order:\n"
     "                                  file;title;author;year;width;height;order (a header row\n"
     "                                  names the columns; ',' ';' or tab between them). Without\n"
     "                                  one, titles come from the pictures' own titles or their\n"
     "                                  file names, sizes from --height and each picture's shape.\n"
-    "  STEM.rtf .docx .odt .md .txt    notes of the picture STEM.jpg, turned into RTF as pack does;\n"
+    "                                  A model's height is its catalogue height (its width is\n"
+    "                                  its own), else --model-height.\n"
+    "  STEM.rtf .docx .odt .md .txt    notes of the work STEM.jpg or STEM.glb ..., turned into RTF as\n"
+    "                                  pack does;\n"
     "                                  \"STEM (Il restauro).rtf\"\n"
     "                                  is a note named \"Il restauro\"\n"
     "  STEM.wmv .mp4 .webm ...         its movies, named the same way\n"
@@ -46,7 +52,8 @@ const char kHelp[] =
     "  --catalogue FILE     use this catalogue instead of the folder's own\n"
     "  --sources DIR        where the manifest, rooms and works go (default: FILE's name + .sources)\n"
     "  --per-room N         at most N works in one room (default 16)\n"
-    "  --height CM          height of a work the catalogue gives no size for (default 60)\n"
+    "  --height CM          height of a picture the catalogue gives no size for (default 60)\n"
+    "  --model-height CM    height of a model the catalogue gives no height for (default 50)\n"
     "  --max-texture PX     pictures larger than PX pixels a side are scaled down (default 1024)\n"
     "  --floor, --walls, --ceiling #RRGGBB|PICTURE   colour or tiled picture of each surface\n"
     "  --frames #RRGGBB     colour of the frames\n"
@@ -55,13 +62,15 @@ const char kHelp[] =
     "Limits: a data file holds at most 236 lists: the scene lists 110 (rooms) and 120 (works),\n"
     "one per work and one per piece of music. Names are stored in Windows-1252 (other characters\n"
     "are replaced) and at most 255 bytes long. FILE is replaced only when hanging succeeds. To\n"
-    "adjust the result, edit the files in the sources folder and run\n"
+    "adjust the result, edit the files in the sources folder (the models are entries of list\n"
+    "120's \"models\", see pack --help) and run\n"
     "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
     "Exits with 0 when the exhibition is written, 1 when it cannot be, 2 for a wrong command line.\n";
 
 constexpr int kFirstWorkId = 1001;
 constexpr int kFirstSoundId = 501;
 constexpr double kDefaultHeightCm = 60;
+constexpr double kDefaultModelHeightCm = 50;
 
 // A name the data file can hold: characters Windows-1252 lacks lose their accents or become '?',
 // and it is cut to 255 bytes.
@@ -158,7 +167,8 @@ std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); 
 }  // namespace
 
 int CommandHang(const std::vector<std::string>& words) {
-  const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--max-texture",
+  const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
+                                       "--max-texture",
                                        "--floor", "--walls", "--ceiling", "--frames"},
                                {"--quiet", "--progress"});
   if (args.Has("--help")) return PrintHelp(kHelp);
@@ -167,7 +177,7 @@ int CommandHang(const std::vector<std::string>& words) {
     return Refuse("hang", (args.Error.empty() ? "expects FOLDER -o FILE" : args.Error) + "\n\n" + kHelp, 2);
   }
   THangOptions options;
-  int heightCm = int(kDefaultHeightCm), maxTexture = 1024;
+  int heightCm = int(kDefaultHeightCm), modelHeightCm = int(kDefaultModelHeightCm), maxTexture = 1024;
   TRoomLook look;
   ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
   ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
@@ -175,6 +185,7 @@ int CommandHang(const std::vector<std::string>& words) {
   std::string error;
   if (!ParsePositive(args, "--per-room", options.PerRoom, 1, 200, error) ||
       !ParsePositive(args, "--height", heightCm, 1, 2000, error) ||
+      !ParsePositive(args, "--model-height", modelHeightCm, 1, 2000, error) ||
       !ParsePositive(args, "--max-texture", maxTexture, 16, 16384, error) ||
       !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
       !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
@@ -186,7 +197,7 @@ int CommandHang(const std::vector<std::string>& words) {
 
   TFolder folder;
   if (!ScanFolder(args.Positional[0], args.Value("--catalogue"), folder, error)) return Refuse("hang", error);
-  if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures to hang");
+  if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures or models to hang");
   const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
   if (lists > std::size_t(gx::kMaxListCount)) {
     return Refuse("hang", folder.Path + ": " + std::to_string(folder.Works.size()) + " works and " +
@@ -200,8 +211,28 @@ int CommandHang(const std::vector<std::string>& words) {
   std::vector<THungWork> hung;
   for (std::size_t i = 0; i < folder.Works.size(); ++i) {
     const TFolderWork& work = folder.Works[i];
-    const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
     TWorkSize size;
+    if (work.WorkKind == TFolderWork::Kind::Model) {
+      // Read now for its shape; pack reads it again from the manifest.
+      TManifestModel where;
+      where.File = work.File;
+      where.HasHeight = true;
+      where.Height = float((work.HeightCm > 0 ? work.HeightCm : modelHeightCm) / 100);
+      TModelPose pose;
+      SbVec3f mean;
+      if (!MeasureModel(work.File, where, pose, mean, error)) return Refuse("hang", error);
+      size.Model = true;
+      size.Width = std::max(0.01f, pose.Width);
+      size.Height = pose.Height;
+      size.Depth = std::max(0.01f, pose.Depth);
+      size.MeanRight = mean[0];
+      size.MeanFront = mean[1];
+      size.MeanUp = -mean[2];
+      sizes.push_back(size);
+      hung.push_back({kFirstWorkId + int(i), work.Title, size});
+      continue;
+    }
+    const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
     if (work.WidthCm > 0 && work.HeightCm > 0) size = {work.WidthCm / 100, work.HeightCm / 100};
     else if (work.WidthCm > 0) size = {work.WidthCm / 100, work.WidthCm / 100 / aspect};
     else if (work.HeightCm > 0) size = {work.HeightCm / 100 * aspect, work.HeightCm / 100};
@@ -240,9 +271,20 @@ int CommandHang(const std::vector<std::string>& words) {
   if (!roomTextures.isEmpty()) room.insert("textures", roomTextures);
   listArray.append(room);
 
-  QJsonArray workTextures;
+  QJsonArray workTextures, models;
   const bool progress = args.Has("--progress") || (!args.Has("--quiet") && folder.Works.size() > 40);
   for (std::size_t i = 0; i < folder.Works.size(); ++i) {
+    if (sizes[i].Model) {
+      const TWorkPlacement& place = layout.Works[i];
+      models.append(QJsonObject{{"file", sources.relativeFilePath(QString::fromStdString(folder.Works[i].File))},
+                                {"work", hung[i].Id},
+                                {"position", QJsonArray{std::round(place.X * 1000) / 1000, std::round(place.Y * 1000) / 1000,
+                                              std::round(place.Z * 1000) / 1000}},
+                                {"facing", 180},
+                                {"height", std::round(sizes[i].Height * 1000) / 1000},
+                                {"distance", std::ceil(place.ViewDistance * 100) / 100}});
+      continue;
+    }
     std::string texture;
     if (!TextureOf(folder.Works[i], hung[i].Id, maxTexture, sources, texture, error)) return Refuse("hang", error);
     workTextures.append(QJsonObject{{"node", QString("TEX_%1").arg(hung[i].Id)},
@@ -251,8 +293,10 @@ int CommandHang(const std::vector<std::string>& words) {
       std::fprintf(stderr, "pinacora-data hang: [%zu/%zu] pictures prepared\n", i + 1, folder.Works.size());
     }
   }
-  listArray.append(QJsonObject{{"kind", "scene"}, {"id", 120}, {"name", "Opere"}, {"shape", "opere.iv"},
-                               {"textures", workTextures}});
+  QJsonObject worksList{{"kind", "scene"}, {"id", 120}, {"name", "Opere"}, {"shape", "opere.iv"}};
+  if (!workTextures.isEmpty()) worksList.insert("textures", workTextures);
+  if (!models.isEmpty()) worksList.insert("models", models);
+  listArray.append(worksList);
 
   for (std::size_t i = 0; i < folder.Sounds.size(); ++i) {
     const TAttachment& sound = folder.Sounds[i];
@@ -270,7 +314,11 @@ int CommandHang(const std::vector<std::string>& words) {
       std::string label = work.Title + "\n";
       if (!work.Author.empty()) label += work.Author + (work.Year.empty() ? "\n" : ", " + work.Year + "\n");
       else if (!work.Year.empty()) label += work.Year + "\n";
-      label += QString::fromUtf8("%1 × %2 cm\n").arg(sizes[i].Width * 100, 0, 'f', 0).arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
+      if (sizes[i].Model) {
+        label += QString::fromUtf8("altezza %1 cm\n").arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
+      } else {
+        label += QString::fromUtf8("%1 × %2 cm\n").arg(sizes[i].Width * 100, 0, 'f', 0).arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
+      }
       const std::string labelFile = sources.filePath(QString("notes/%1-cartellino.txt").arg(id)).toStdString();
       if (!WriteWholeFile(labelFile, reinterpret_cast<const std::uint8_t*>(label.data()), label.size(), error)) {
         return Refuse("hang", error);

@@ -67,6 +67,8 @@ const char kHelp[] =
     "  height    its height in metres, or \"scale\": a factor; else its size as modelled\n"
     "  up, front the model's own up and front axes (\"+x\" ... \"-z\"), when they are not +y\n"
     "            and +z as in glTF; scans and CAD exports often have \"up\": \"+z\"\n"
+    "  distance  metres: the flight to the work ends at least this far in front of it (a tall,\n"
+    "            slender statue needs more than the viewer's own choice from its width and height)\n"
     "\n"
     "The list's shape and its models become one shape text. Base-colour pictures of the models\n"
     "(files beside them, or embedded in a .glb) become textures under the rules above. A model\n"

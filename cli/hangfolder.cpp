@@ -95,7 +95,7 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
   result.Path = Std(dir.absolutePath());
   const QStringList files = InNameOrder(dir.entryList(QDir::Files | QDir::Readable, QDir::NoSort));
 
-  // Pictures become works; every other file may belong to one by its stem.
+  // Pictures and models become works; every other file may belong to one by its stem.
   std::map<QString, std::size_t> byKey;
   std::vector<QFileInfo> others;
   for (const QString& name : files) {
@@ -111,13 +111,22 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
         continue;
       }
       if (byKey.count(Key(info.completeBaseName())) != 0) {
-        result.Notices.push_back(Std(name) + ": left out, another picture has the same name");
+        result.Notices.push_back(Std(name) + ": left out, another work has the same name");
         continue;
       }
       byKey[Key(info.completeBaseName())] = result.Works.size();
       result.Works.push_back(std::move(work));
     } else if (kModelSuffixes.contains(suffix)) {
-      result.Notices.push_back(Std(name) + ": left out, 3D models are not hung yet");
+      TFolderWork work;
+      work.WorkKind = TFolderWork::Kind::Model;
+      work.File = Std(info.absoluteFilePath());
+      work.Stem = Std(info.completeBaseName());
+      if (byKey.count(Key(info.completeBaseName())) != 0) {
+        result.Notices.push_back(Std(name) + ": left out, another work has the same name");
+        continue;
+      }
+      byKey[Key(info.completeBaseName())] = result.Works.size();
+      result.Works.push_back(std::move(work));
     } else if (kUnreadableNoteSuffixes.contains(suffix)) {
       result.Notices.push_back(Std(name) + ": left out, pack cannot turn ." + Std(suffix) +
                                " documents into notes (save it as DOCX, ODT or RTF)");
@@ -205,7 +214,7 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       }
       if (it == byKey.end()) it = byKey.find(Key(written));
       if (it == byKey.end()) {
-        error = entry.Where + ": no picture '" + entry.File + "' in " + result.Path;
+        error = entry.Where + ": no picture or model '" + entry.File + "' in " + result.Path;
         return false;
       }
       if (taken[it->second]) {

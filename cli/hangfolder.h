@@ -1,5 +1,5 @@
-// What a folder to hang holds: its pictures (each a work), their notes and movies found by the
-// picture's file stem, the catalogue, and the background music in a music subfolder.
+// What a folder to hang holds: its pictures and 3D models (each a work), their notes and movies found by the
+// work's file stem, the catalogue, and the background music in a music subfolder.
 #pragma once
 
 #include <string>
@@ -11,14 +11,14 @@ struct TAttachment {
 };
 
 struct TFolderWork {
-  enum class Kind { Picture };  // 3D models will be a kind of their own
+  enum class Kind { Picture, Model };
   Kind WorkKind = Kind::Picture;
   std::string File;   // absolute path
   std::string Stem;   // the file name without its extension
   std::string Title, Author, Year;  // UTF-8
-  double WidthCm = 0, HeightCm = 0;  // from the catalogue; 0 when not given
+  double WidthCm = 0, HeightCm = 0;  // from the catalogue; 0 when not given (a model's width is its own)
   bool Catalogued = false;
-  int PixelWidth = 0, PixelHeight = 0;  // upright, after the picture's own orientation
+  int PixelWidth = 0, PixelHeight = 0;  // a picture's, upright after its own orientation
   std::vector<TAttachment> Notes, Movies;
 };
 

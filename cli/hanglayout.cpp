@@ -46,13 +46,36 @@ bool CornersInView(double w, double h, TVec eye) {
   return true;
 }
 
-// Lengths of a run of works along a wall, frames included.
-double RunLength(const std::vector<TWorkSize>& sizes, const std::vector<double>& frames, std::size_t from,
-                 std::size_t to, double gap) {
+// Length of a run of pictures along a wall, frames included.
+double RunLength(const std::vector<TWorkSize>& sizes, const std::vector<double>& frames,
+                 const std::vector<std::size_t>& run, std::size_t from, std::size_t to, double gap) {
   double length = 0;
-  for (std::size_t i = from; i < to; ++i) length += sizes[i].Width + 2 * frames[i] + (i > from ? gap : 0);
+  for (std::size_t k = from; k < to; ++k) {
+    const std::size_t i = run[k];
+    length += sizes[i].Width + 2 * frames[i] + (k > from ? gap : 0);
+  }
   return length;
 }
+
+// True when every corner of the box is in view of a camera at eye looking at target.
+bool BoxInView(const TVec (&corners)[8], TVec eye, TVec target) {
+  const TVec forward = Unit(target - eye);
+  const TVec right = Unit(Cross(forward, TVec{0, 1, 0}));
+  const TVec up = Cross(right, forward);
+  for (const TVec& corner : corners) {
+    const TVec v = corner - eye;
+    const double depth = Dot(v, forward);
+    if (depth <= 0.05) return false;
+    if (std::fabs(Dot(v, right) / depth) > kFill * kHalfTanHorizontal) return false;
+    if (std::fabs(Dot(v, up) / depth) > kFill * kHalfTanVertical) return false;
+  }
+  return true;
+}
+
+constexpr double kPlinthMargin = 0.1;   // plinth beyond the model on each side
+constexpr double kModelGap = 1.6;       // between neighbouring plinths
+constexpr double kFirstRoomLead = 4.0;  // the camera starts at X = 0, 2.5 m into the first room
+constexpr double kClearOfModel = 0.5;   // the camera ends at least this far from a model's front
 
 }  // namespace
 
@@ -72,15 +95,50 @@ double NeededViewDistance(const TWorkSize& size, double frame, double eyeDrop) {
   return distance;
 }
 
+double PlinthHeight(double modelHeight) { return std::min(1.0, std::max(0.15, 1.3 - modelHeight / 2)); }
+
+double NeededModelDistance(const TWorkSize& size, double plinth) {
+  // The model faces -Z; its base centre is at the origin, on a plinth of this height.
+  TVec corners[8];
+  int c = 0;
+  for (const double x : {-size.Width / 2, size.Width / 2}) {
+    for (const double y : {plinth, plinth + size.Height}) {
+      for (const double z : {-size.Depth / 2, size.Depth / 2}) corners[c++] = TVec{x, y, z};
+    }
+  }
+  const TVec mean{-size.MeanRight, plinth + size.MeanUp, -size.MeanFront};
+  const double natural = kDistanceFactor * std::sqrt(size.Width * size.Height);
+  double distance = std::max({kMinViewDistance, natural, size.Depth / 2 + mean.Z + kClearOfModel});
+  for (int step = 0; step < 2000; ++step, distance += 0.05) {
+    bool all = true;
+    for (const double shift : {-1.5, -1.0, -0.5, 0.0, 0.5}) {
+      all = all && BoxInView(corners, TVec{mean.X + shift, 1.75, mean.Z - distance}, mean);
+    }
+    if (all) break;
+  }
+  return distance;
+}
+
 THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& options) {
   THangLayout layout;
   const std::size_t n = sizes.size();
   layout.Works.resize(n);
   std::vector<double> frames(n);
-  double deepest = 0, tallest = 0;
+  double deepest = 0, tallest = 0, deepestModel = 0, furthestModelView = 0;
   for (std::size_t i = 0; i < n; ++i) {
     TWorkPlacement& work = layout.Works[i];
     const TWorkSize& size = sizes[i];
+    if (size.Model) {
+      work.NorthWall = false;
+      work.Y = PlinthHeight(size.Height);
+      work.PlinthWidth = size.Width + 2 * kPlinthMargin;
+      work.PlinthDepth = size.Depth + 2 * kPlinthMargin;
+      work.ViewDistance = NeededModelDistance(size, work.Y);
+      deepestModel = std::max(deepestModel, work.PlinthDepth);
+      furthestModelView = std::max(furthestModelView, work.ViewDistance + size.MeanFront);
+      tallest = std::max(tallest, work.Y + size.Height);
+      continue;
+    }
     frames[i] = work.Frame = FrameWidth(size);
     // A work too tall to hang at eye height stands just above the floor instead.
     work.Y = std::max(options.EyeHeight, size.Height / 2 + work.Frame + options.MinFloorClearance);
@@ -91,8 +149,13 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
     deepest = std::max(deepest, work.ViewDistance);
     tallest = std::max(tallest, work.Y + size.Height / 2 + work.Frame);
   }
-  // The camera must stay inside the room, short of the opposite wall's frames.
-  layout.Depth = std::max(6.0, std::ceil((deepest + 0.8) * 2) / 2);
+  // The camera must stay inside the room, short of the opposite wall's frames; with models in the
+  // middle, a picture's flight ends short of their plinths, and a model's short of the wall.
+  double halfDepth = deepest + 0.8;
+  if (deepestModel > 0) {
+    halfDepth = std::max({halfDepth, deepest + kClearOfModel + deepestModel / 2, furthestModelView + 0.8});
+  }
+  layout.Depth = std::max(6.0, std::ceil(halfDepth * 2 * 2) / 2);
   layout.Height = std::max(4.0, std::ceil((tallest + 0.8) * 2) / 2);
 
   const std::size_t perRoom = std::size_t(std::max(1, options.PerRoom));
@@ -104,24 +167,33 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
   for (std::size_t r = 0; r < roomCount; ++r) {
     // Share the works evenly among the rooms, in order.
     const std::size_t last = first + (n - first) / (roomCount - r) + ((n - first) % (roomCount - r) != 0 ? 1 : 0);
-    // The first works go along the north wall, west to east, the rest back along the south wall:
-    // split where the longer wall is shortest.
-    std::size_t split = last;
-    double best = RunLength(sizes, frames, first, last, options.Gap);
-    for (std::size_t s = first + 1; s < last; ++s) {
-      const double longer = std::max(RunLength(sizes, frames, first, s, options.Gap), RunLength(sizes, frames, s, last, options.Gap));
+    std::vector<std::size_t> pictures, models;
+    for (std::size_t i = first; i < last; ++i) (sizes[i].Model ? models : pictures).push_back(i);
+    // The first pictures go along the north wall, west to east, the rest back along the south
+    // wall: split where the longer wall is shortest.
+    const std::size_t count = pictures.size();
+    std::size_t split = count;
+    double best = RunLength(sizes, frames, pictures, 0, count, options.Gap);
+    for (std::size_t s = 1; s < count; ++s) {
+      const double longer = std::max(RunLength(sizes, frames, pictures, 0, s, options.Gap),
+                                     RunLength(sizes, frames, pictures, s, count, options.Gap));
       if (longer < best) {
         best = longer;
         split = s;
       }
     }
+    double row = 0;
+    for (std::size_t k = 0; k < models.size(); ++k) row += layout.Works[models[k]].PlinthWidth + (k > 0 ? kModelGap : 0);
+    const double lead = r == 0 ? kFirstRoomLead : options.EndMargin;
     TRoom room;
     room.X0 = x;
-    room.X1 = x + std::max(6.0, std::ceil((best + 2 * options.EndMargin) * 2) / 2);
-    const double north = RunLength(sizes, frames, first, split, options.Gap);
-    const double south = RunLength(sizes, frames, split, last, options.Gap);
+    const double needed = std::max(best + 2 * options.EndMargin, models.empty() ? 0.0 : row + lead + options.EndMargin);
+    room.X1 = x + std::max(6.0, std::ceil(needed * 2) / 2);
+    const double north = RunLength(sizes, frames, pictures, 0, split, options.Gap);
+    const double south = RunLength(sizes, frames, pictures, split, count, options.Gap);
     double along = room.X0 + (room.X1 - room.X0 - north) / 2;
-    for (std::size_t i = first; i < split; ++i) {
+    for (std::size_t k = 0; k < split; ++k) {
+      const std::size_t i = pictures[k];
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);
       work.NorthWall = true;
@@ -130,13 +202,23 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
       along += sizes[i].Width + 2 * frames[i] + options.Gap;
     }
     along = room.X1 - (room.X1 - room.X0 - south) / 2;
-    for (std::size_t i = split; i < last; ++i) {
+    for (std::size_t k = split; k < count; ++k) {
+      const std::size_t i = pictures[k];
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);
       work.NorthWall = false;
       work.X = along - frames[i] - sizes[i].Width / 2;
       work.Z = layout.Depth / 2 - kOffWall;
       along -= sizes[i].Width + 2 * frames[i] + options.Gap;
+    }
+    // The models in a row down the middle, west to east, centred in the space they may use.
+    along = room.X0 + lead + (room.X1 - room.X0 - lead - options.EndMargin - row) / 2;
+    for (const std::size_t i : models) {
+      TWorkPlacement& work = layout.Works[i];
+      work.Room = int(r);
+      work.X = along + work.PlinthWidth / 2;
+      work.Z = 0;
+      along += work.PlinthWidth + kModelGap;
     }
     layout.Rooms.push_back(room);
     x = room.X1;

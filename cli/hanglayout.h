@@ -1,5 +1,6 @@
 // Where the works of a hung exhibition go: rooms in a row along X, each a gallery whose two long
-// walls (facing +Z and -Z) carry the works in catalogue order, centres at eye height.
+// walls (facing +Z and -Z) carry the pictures in catalogue order, centres at eye height, and
+// whose middle holds the room's 3D models on plinths, in a row along X.
 //
 // The viewer flies to a work from 2.35 times the square root of the work's box area in front of
 // it, shifted sideways along X by up to 1.5 m, and looks at its centre. Works therefore hang only
@@ -18,8 +19,14 @@ struct THangOptions {
 };
 
 struct TWorkSize {
-  double Width = 0;   // metres, the picture itself
+  double Width = 0;   // metres, the picture itself; for a model its width across its front
   double Height = 0;
+  // A model stands on a plinth in the room's middle, its front towards the north wall.
+  bool Model = false;
+  double Depth = 0;  // front to back
+  // Where the mean of the model's points lies from its base centre: to its right, towards its
+  // front, and above its base.
+  double MeanRight = 0, MeanFront = 0, MeanUp = 0;
 };
 
 struct TWorkPlacement {
@@ -29,6 +36,9 @@ struct TWorkPlacement {
   double Frame = 0;          // width of the frame around it
   double ViewDistance = 0;   // the distance the viewer will fly to
   double BoxScale = 1;       // the work's box is the picture scaled by this, to give that distance
+  // A model: X and Z are its base centre, Y the top of its plinth (its height above the floor);
+  // it faces north (-Z), and its flight must end ViewDistance in front of the mean of its points.
+  double PlinthWidth = 0, PlinthDepth = 0;
 };
 
 struct TRoom {
@@ -49,6 +59,13 @@ double FrameWidth(const TWorkSize& size);
 // at: sideways shifts of -1.5 to 0.5 m, a 45-degree vertical field of view and a screen at least
 // 4:3 wide, with a margin.
 double NeededViewDistance(const TWorkSize& size, double frame, double eyeDrop);
+
+// The height of the plinth a model of this height stands on: its middle a little below the eye.
+double PlinthHeight(double modelHeight);
+
+// The distance in front of the mean of a model's points from which the whole model, standing on
+// its plinth, is in view from every point a flight can end at, and the camera is clear of it.
+double NeededModelDistance(const TWorkSize& size, double plinth);
 
 // Lays out the works; sizes must all be positive.
 THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& options);

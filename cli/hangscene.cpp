@@ -150,6 +150,19 @@ std::string RoomsScene(const THangLayout& layout, const TRoomLook& look) {
   text += floor.Text(SurfaceMaterial(look.Floor), kFloorTextureNode, !look.Floor.Texture.empty());
   text += walls.Text(SurfaceMaterial(look.Walls), kWallsTextureNode, !look.Walls.Texture.empty());
   text += ceiling.Text(SurfaceMaterial(look.Ceiling), kCeilingTextureNode, !look.Ceiling.Texture.empty());
+  // The plinths the models stand on: plain boxes, a little lighter than the walls.
+  std::string plinths;
+  for (const TWorkPlacement& work : layout.Works) {
+    if (!(work.PlinthWidth > 0)) continue;
+    plinths += "    Separator { Translation { translation " + Num(work.X) + " " + Num(work.Y / 2) + " " + Num(work.Z) +
+               " } Cube { width " + Num(work.PlinthWidth) + " height " + Num(work.Y) + " depth " +
+               Num(work.PlinthDepth) + " } }\n";
+  }
+  if (!plinths.empty()) {
+    text += "  Separator {\n    Material { ambientColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.6) +
+            " diffuseColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.5) + " specularColor 0 0 0 }\n" +
+            plinths + "  }\n";
+  }
   text += "}\n";
   return text;
 }
@@ -169,6 +182,7 @@ std::string WorksScene(const THangLayout& layout, const std::vector<THungWork>& 
   for (std::size_t i = 0; i < works.size() && i < layout.Works.size(); ++i) {
     const THungWork& work = works[i];
     const TWorkPlacement& place = layout.Works[i];
+    if (work.Size.Model) continue;  // models are packed from their own files
     const double w = work.Size.Width / 2, hh = work.Size.Height / 2, f = place.Frame;
     const std::string id = std::to_string(work.Id);
     // North wall: local +Y to +Z, local Z downwards. South wall: local +Y to -Z, X to -X.

@@ -17,6 +17,7 @@ struct TSurface {
 struct TRoomLook {
   TSurface Floor, Walls, Ceiling;
   double FrameR = 0.43, FrameG = 0.33, FrameB = 0.16;  // old gilt, darkened by age
+  double PlinthR = 0.85, PlinthG = 0.83, PlinthB = 0.79;  // pale stone
 };
 
 // Texture node names of the room's surfaces, for the manifest.

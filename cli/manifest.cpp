@@ -92,7 +92,7 @@ class TManifestReader {
   bool Model(const QJsonValue& value, TManifestModel& model, const std::string& where) {
     if (!value.isObject()) return Fail(where, "must be an object");
     const QJsonObject object = value.toObject();
-    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front"}, where) ||
+    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front", "distance"}, where) ||
         !Text(object, "file", model.File, true, where)) {
       return false;
     }
@@ -125,6 +125,12 @@ class TManifestReader {
       model.HasScale = true;
       if (!Number(object, "scale", model.Scale, where)) return false;
       if (!(model.Scale > 0)) return Fail(where, "\"scale\" must be more than 0");
+    }
+    if (object.contains("distance")) {
+      if (!Number(object, "distance", model.Distance, where)) return false;
+      if (!(model.Distance >= 0 && model.Distance <= 100)) {
+        return Fail(where, "\"distance\" must be from 0 to 100 metres");
+      }
     }
     if (!Axis(object, "up", model.Up, where) || !Axis(object, "front", model.Front, where)) return false;
     if (model.Up[1] == model.Front[1]) {

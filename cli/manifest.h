@@ -43,6 +43,9 @@ struct TManifestModel {
   float Scale = 1;
   std::string Up = "+y";
   std::string Front = "+z";
+  // The flight to the work ends at least this far in front of its centre (metres); 0 leaves the
+  // viewer's own distance from the model's size.
+  float Distance = 0;
 };
 
 struct TManifestList {

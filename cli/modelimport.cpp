@@ -227,6 +227,36 @@ void CombinePictures(TModelData& model) {
   for (TModelMaterial& material : model.Materials) material.Texture = index;
 }
 
+// The viewer flies to 2.35 times the square root of the work's extent in its local X-Z plane (the
+// local origin included) in front of the mean of its points. Four more points, placed
+// symmetrically about that mean so that it stays where it is, widen the extent until that
+// distance is at least the one asked for.
+void WidenForDistance(std::vector<SbVec3f>& points, float distance) {
+  if (!(distance > 0) || points.empty()) return;
+  SbVec3f mean(0, 0, 0);
+  float low[2] = {0, 0}, high[2] = {0, 0};
+  for (const SbVec3f& p : points) {
+    mean += p;
+    for (int a = 0; a < 2; ++a) {
+      low[a] = std::min(low[a], p[a * 2]);
+      high[a] = std::max(high[a], p[a * 2]);
+    }
+  }
+  mean /= float(points.size());
+  const auto reach = [](float wanted) { return double(wanted) / 2.35 * double(wanted) / 2.35; };
+  if (double(high[0] - low[0]) * double(high[1] - low[1]) >= reach(distance)) return;
+  const float halfX = std::max(0.05f, (high[0] - low[0]) / 2), halfZ = std::max(0.05f, (high[1] - low[1]) / 2);
+  for (float s = 1; s < 1e4f; s *= 1.02f) {
+    const float x0 = std::min(low[0], mean[0] - s * halfX), x1 = std::max(high[0], mean[0] + s * halfX);
+    const float z0 = std::min(low[1], mean[2] - s * halfZ), z1 = std::max(high[1], mean[2] + s * halfZ);
+    if (double(x1 - x0) * double(z1 - z0) < reach(distance)) continue;
+    for (const float dx : {-1.0f, 1.0f}) {
+      for (const float dz : {-1.0f, 1.0f}) points.push_back(mean + SbVec3f(dx * s * halfX, 0, dz * s * halfZ));
+    }
+    return;
+  }
+}
+
 // One model as a separator: its transformation, the shared vertex lists, the materials and one face
 // set for each picture (and one for the faces without).
 SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TManifestModel& where,
@@ -257,6 +287,7 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
                                             : SbVec2f(mesh.TexCoords[v * 2], mesh.TexCoords[v * 2 + 1]));
     }
   }
+  WidenForDistance(points, where.Distance);
   coordinates->point.setValues(0, int(points.size()), points.data());
   group->addChild(coordinates);
   if (anyNormals) {
@@ -364,6 +395,30 @@ bool ReadModel(const std::string& path, TModelData& model, std::string& error) {
 }
 
 }  // namespace
+
+bool MeasureModel(const std::string& path, const TManifestModel& where, TModelPose& pose, SbVec3f& mean,
+                  std::string& error) {
+  InitSceneLibrary();
+  TModelData model;
+  if (!ReadModel(path, model, error)) return false;
+  if (model.FaceCount() == 0) {
+    error = path + ": the model has no faces";
+    return false;
+  }
+  if (!PlaceModel(model, where, pose, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  double sum[3] = {0, 0, 0};
+  std::size_t count = 0;
+  for (const TModelMesh& mesh : model.Meshes) {
+    for (std::size_t i = 0; i + 2 < mesh.Positions.size(); i += 3, ++count) {
+      for (int a = 0; a < 3; ++a) sum[a] += mesh.Positions[i + a];
+    }
+  }
+  mean.setValue(float(sum[0] / double(count)), float(sum[1] / double(count)), float(sum[2] / double(count)));
+  return true;
+}
 
 bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vector<std::uint8_t>* shapeText,
                      const std::string& texturePrefix, TModelShape& shape, std::string& error) {

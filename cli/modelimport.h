@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "manifest.h"
+#include "modelplacement.h"
 
 struct TPlacedModelFile {
   TManifestModel Model;
@@ -29,3 +30,9 @@ struct TModelShape {
 // "file: reason" when a model cannot be read or has no faces, or the shape text cannot be read.
 bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vector<std::uint8_t>* shapeText,
                      const std::string& texturePrefix, TModelShape& shape, std::string& error);
+
+// Reads and places one model as BuildModelShape would, for laying out a room around it: its size
+// in pose, and the mean of its points in the work's local frame (base centre at the origin, front
+// along +Y, up along -Z). False with "file: reason" as BuildModelShape.
+bool MeasureModel(const std::string& path, const TManifestModel& where, TModelPose& pose, SbVec3f& mean,
+                  std::string& error);

@@ -125,7 +125,7 @@ TEST(Hang, CatalogueMistakesNameTheFileTheLineAndTheReason) {
     const char* csv;
     const char* message;
   } cases[] = {
-      {"file,title\na.png,A\nmissing.jpg,B\n", "catalogo.csv: line 3: no picture 'missing.jpg'"},
+      {"file,title\na.png,A\nmissing.jpg,B\n", "catalogo.csv: line 3: no picture or model 'missing.jpg'"},
       {"file,width\na.png,wide\n", "catalogo.csv: line 2: width 'wide' is not a number"},
       {"file,height\na.png,-4\n", "catalogo.csv: line 2: height -4 cm is not a size"},
       {"file\na.png\nA.PNG\n", "catalogo.csv: line 3: 'A.PNG' is catalogued twice"},

@@ -1,6 +1,7 @@
-// Exhibitions hung by pinacora-data from folders of pictures of every shape, shown by the real
-// viewer: check passes, no two works overlap, every work can be chosen and flown to, the flight
-// ends inside the room with the whole work in view, and the screen then shows the picture.
+// Exhibitions hung by pinacora-data from folders of pictures of every shape, some with real 3D
+// models among them, shown by the real viewer: check passes, no two works overlap, every work can
+// be chosen and flown to, the flight ends inside the room with the whole work in view, and the
+// screen then shows the work.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -10,10 +11,12 @@
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSelection.h>
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -34,20 +37,48 @@ namespace {
 // Portrait, landscape, square, panoramic, tall and very wide, in pixels.
 const QSize kShapes[] = {{30, 40}, {40, 30}, {32, 32}, {64, 16}, {20, 50}, {72, 12}};
 
+// Real models from Debian packages: a textured glTF box, a chess pawn in Inventor, a PLY cube.
+const char* const kModels[] = {"/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb",
+                               "/usr/share/inventor/data/models/chess/pawn.iv",
+                               "/usr/share/assimp/models/PLY/cube.ply"};
+
+bool ModelsInstalled() {
+  for (const char* model : kModels) {
+    if (!fs::exists(model)) return false;
+  }
+  return true;
+}
+
 QColor ColourOf(int i) { return QColor::fromHsv((i * 47) % 360, 200 + (i % 3) * 20, 230); }
+
+struct THangCase {
+  int Works = 0;
+  int Models = 0;  // spread evenly from the second work on
+  bool IsModel(int i) const {
+    const int step = Models > 0 ? std::max(1, (Works - 1) / Models) : 1;
+    return Models > 0 && i >= 1 && (i - 1) % step == 0 && (i - 1) / step < Models;
+  }
+};
 
 struct TFolderOfPictures {
   std::string Root;
-  int Count = 0;
-  explicit TFolderOfPictures(int count) : Count(count) {
+  THangCase Case;
+  explicit TFolderOfPictures(const THangCase& which) : Case(which) {
     std::string pattern = (fs::temp_directory_path() / "pinacora-hang-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
     Root = pattern;
     fs::create_directory(Root + "/quadri");
-    for (int i = 0; i < count; ++i) {
+    int model = 0;
+    for (int i = 0; i < Case.Works; ++i) {
+      char name[64];
+      if (Case.IsModel(i)) {
+        const std::string file = kModels[model++ % 3];
+        std::snprintf(name, sizeof name, "/quadri/opera %03d", i);
+        fs::copy_file(file, Root + name + fs::path(file).extension().string());
+        continue;
+      }
       QImage image(kShapes[i % 6], QImage::Format_RGB888);
       image.fill(ColourOf(i));
-      char name[64];
       std::snprintf(name, sizeof name, "/quadri/opera %03d.%s", i, i % 2 == 0 ? "png" : "jpg");
       image.save(QString::fromStdString(Root + name), nullptr, 100);
     }
@@ -78,14 +109,16 @@ SbViewVolume ViewFrom(const SbVec3f& eye, const SbVec3f& target, float aspect) {
 
 struct TWorkInWorld {
   int Id = 0;
-  SbVec3f Corners[4];
+  bool Model = false;
+  std::vector<SbVec3f> Corners;  // a picture's four, a model's box's eight
   SbVec3f Center, Normal;
   float Distance = 0;
 };
 
-class HangTest : public ::testing::TestWithParam<int> {
+class HangTest : public ::testing::TestWithParam<THangCase> {
  protected:
   void SetUp() override {
+    if (GetParam().Models > 0 && !ModelsInstalled()) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
     folder = std::make_unique<TFolderOfPictures>(GetParam());
     ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet"), 0);
     banker = std::make_unique<TDataBanker>(folder->Data());
@@ -128,10 +161,36 @@ class HangTest : public ::testing::TestWithParam<int> {
     coordinates.setInterest(SoSearchAction::LAST);
     coordinates.apply(path);
     bool found = false;
-    if (coordinates.getPath() != nullptr && coordinates.getPath()->getTail()->isOfType(SoCoordinate3::getClassTypeId())) {
+    work.Model = path->getTail()->isOfType(SoIndexedFaceSet::getClassTypeId()) &&
+                 static_cast<SoIndexedFaceSet*>(path->getTail())->coordIndex.getNum() > 5;
+    if (work.Model) {
+      // The box of the faces the model draws, in the room.
+      const auto* faces = static_cast<SoIndexedFaceSet*>(path->getTail());
+      const auto* coords = coordinates.getPath() != nullptr &&
+                                   coordinates.getPath()->getTail()->isOfType(SoCoordinate3::getClassTypeId())
+                               ? static_cast<SoCoordinate3*>(coordinates.getPath()->getTail())
+                               : nullptr;
+      SbBox3f box;
+      for (int i = 0; coords != nullptr && i < faces->coordIndex.getNum(); ++i) {
+        const int index = faces->coordIndex[i];
+        if (index < 0 || index >= coords->point.getNum()) continue;
+        SbVec3f p;
+        matrix.multVecMatrix(coords->point[index], p);
+        box.extendBy(p);
+      }
+      found = !box.isEmpty();
+      for (int c = 0; found && c < 8; ++c) {
+        work.Corners.emplace_back(c & 1 ? box.getMax()[0] : box.getMin()[0], c & 2 ? box.getMax()[1] : box.getMin()[1],
+                                  c & 4 ? box.getMax()[2] : box.getMin()[2]);
+      }
+    } else if (coordinates.getPath() != nullptr && coordinates.getPath()->getTail()->isOfType(SoCoordinate3::getClassTypeId())) {
       const auto* coords = static_cast<SoCoordinate3*>(coordinates.getPath()->getTail());
       found = coords->point.getNum() >= 4;
-      for (int i = 0; found && i < 4; ++i) matrix.multVecMatrix(coords->point[i], work.Corners[i]);
+      for (int i = 0; found && i < 4; ++i) {
+        SbVec3f p;
+        matrix.multVecMatrix(coords->point[i], p);
+        work.Corners.push_back(p);
+      }
     }
     coordinates.reset();
     path->unref();
@@ -174,11 +233,11 @@ class HangTest : public ::testing::TestWithParam<int> {
 TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {
   EXPECT_EQ(RunShell(Tool() + " check '" + folder->Data() + "'"), 0);
 
-  // The browser's list: one opera per picture, in the pictures' order.
+  // The browser's list: one opera per picture or model, in name order.
   TVecInfos operas;
   banker->ListOperas(operas);
-  ASSERT_EQ(int(operas.size()), GetParam());
-  for (int i = 0; i < GetParam(); ++i) {
+  ASSERT_EQ(int(operas.size()), GetParam().Works);
+  for (int i = 0; i < GetParam().Works; ++i) {
     char title[32];
     std::snprintf(title, sizeof title, "Opera %03d", i);
     EXPECT_EQ(operas[std::size_t(i)].Name, title);
@@ -191,11 +250,14 @@ TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {
     TWorkInWorld work;
     ASSERT_TRUE(Find(opera.Id, work)) << "opera " << opera.Id << " cannot be flown to";
     works.push_back(work);
-    // Hung upright on a wall, facing into the room, inside it and above the floor.
+    const int index = int(works.size()) - 1;
+    EXPECT_EQ(work.Model, GetParam().IsModel(index)) << "opera " << opera.Id;
+    // Hung upright on a wall (or standing in the room's middle), facing into the room, inside it
+    // and above the floor: a model on its plinth.
     EXPECT_NEAR(std::fabs(work.Normal[2]), 1.0f, 1e-4f);
     for (const SbVec3f& corner : work.Corners) {
       EXPECT_TRUE(room.intersect(corner)) << "opera " << opera.Id << " sticks out of the room";
-      EXPECT_GT(corner[1], 0.25f);
+      EXPECT_GT(corner[1], work.Model ? 0.1f : 0.25f);
     }
     // From both ends of the sideways spread of the flight's end, the eye stays in the room and
     // sees the whole work.
@@ -212,13 +274,21 @@ TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {
     }
   }
 
-  // No two faces share any part of a wall, with room for their frames in between.
+  // No two faces share any part of a wall, with room for their frames in between; no model
+  // comes near another work, plinths included.
   for (std::size_t a = 0; a < works.size(); ++a) {
     SbBox3f boxA;
     for (const SbVec3f& p : works[a].Corners) boxA.extendBy(p);
     for (std::size_t b = a + 1; b < works.size(); ++b) {
       SbBox3f boxB;
       for (const SbVec3f& p : works[b].Corners) boxB.extendBy(p);
+      if (works[a].Model || works[b].Model) {
+        SbBox3f wide = boxA;
+        wide.extendBy(boxA.getMin() - SbVec3f(0.5f, 5, 0.5f));
+        wide.extendBy(boxA.getMax() + SbVec3f(0.5f, 5, 0.5f));
+        EXPECT_FALSE(wide.intersect(boxB)) << "operas " << works[a].Id << " and " << works[b].Id << " overlap";
+        continue;
+      }
       const bool sameWall = std::fabs(boxA.getMin()[2] - boxB.getMin()[2]) < 0.01f;
       if (!sameWall) continue;
       const float gapX = std::max(boxB.getMin()[0] - boxA.getMax()[0], boxA.getMin()[0] - boxB.getMax()[0]);
@@ -227,14 +297,15 @@ TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {
   }
 }
 
-TEST_P(HangTest, TheChosenPictureFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
+TEST_P(HangTest, TheChosenWorkFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
   TVecInfos operas;
   banker->ListOperas(operas);
-  ASSERT_EQ(int(operas.size()), GetParam());
+  const int count = GetParam().Works;
+  ASSERT_EQ(int(operas.size()), count);
   // Every work of a small exhibition, and a spread of the large ones, each shape among them.
   std::vector<int> chosen;
-  for (int i = 0; i < GetParam(); ++i) {
-    if (GetParam() <= 8 || i < 6 || i == GetParam() - 1 || i % 37 == 0) chosen.push_back(i);
+  for (int i = 0; i < count; ++i) {
+    if (count <= 12 || i < 6 || i == count - 1 || i % 37 == 0) chosen.push_back(i);
   }
   ProgramRandom().Seed(97);
   for (const int i : chosen) {
@@ -245,9 +316,23 @@ TEST_P(HangTest, TheChosenPictureFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
     const QImage shot = Screenshot();
     ASSERT_FALSE(shot.isNull());
     const QColor want = ColourOf(i);
-    // The centre and points a quarter of the way to the work's edges show the picture's colour.
     TWorkInWorld work;
     ASSERT_TRUE(Find(id, work));
+    if (work.Model) {
+      // The model is what the centre of the view shows: without its faces, the centre changes.
+      auto* faces = static_cast<SoIndexedFaceSet*>(SoNode::getByName(("KD_" + std::to_string(id)).c_str()));
+      ASSERT_NE(faces, nullptr);
+      std::vector<std::int32_t> indices(faces->coordIndex.getValues(0), faces->coordIndex.getValues(0) + faces->coordIndex.getNum());
+      faces->coordIndex.setNum(0);
+      const QImage without = Screenshot();
+      faces->coordIndex.setValues(0, int(indices.size()), indices.data());
+      const QColor with = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+      const QColor behind = without.pixelColor(shot.width() / 2, shot.height() / 2);
+      EXPECT_GT(std::abs(with.red() - behind.red()) + std::abs(with.green() - behind.green()) + std::abs(with.blue() - behind.blue()), 20)
+          << "opera " << id << ": the centre shows " << behind.name().toStdString() << " with or without the model";
+      continue;
+    }
+    // The centre and points a quarter of the way to the work's edges show the picture's colour.
     const SbViewportRegion region = viewer->GetViewportRegion();
     const SbViewVolume volume = Camera()->getViewVolume(region.getViewportAspectRatio());
     for (const float share : {0.0f, 0.4f}) {
@@ -270,7 +355,13 @@ TEST_P(HangTest, TheChosenPictureFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pictures, HangTest, ::testing::Values(1, 8, 40, 150),
-                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Pictures, HangTest,
+                         ::testing::Values(THangCase{1, 0}, THangCase{8, 0}, THangCase{40, 0}, THangCase{150, 0}),
+                         [](const ::testing::TestParamInfo<THangCase>& info) { return std::to_string(info.param.Works); });
+// One picture and two models; a dozen works, three of them models.
+INSTANTIATE_TEST_SUITE_P(Models, HangTest, ::testing::Values(THangCase{3, 2}, THangCase{12, 3}),
+                         [](const ::testing::TestParamInfo<THangCase>& info) {
+                           return std::to_string(info.param.Works) + "with" + std::to_string(info.param.Models);
+                         });
 
 }  // namespace
