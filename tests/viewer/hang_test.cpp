@@ -37,10 +37,11 @@ namespace {
 // Portrait, landscape, square, panoramic, tall and very wide, in pixels.
 const QSize kShapes[] = {{30, 40}, {40, 30}, {32, 32}, {64, 16}, {20, 50}, {72, 12}};
 
-// Real models from Debian packages: a textured glTF box, a chess pawn in Inventor, a PLY cube.
+// Real models from Debian packages: a textured glTF box, a slender lava lamp and a chess pawn in
+// Inventor.
 const char* const kModels[] = {"/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb",
-                               "/usr/share/inventor/data/models/chess/pawn.iv",
-                               "/usr/share/assimp/models/PLY/cube.ply"};
+                               "/usr/share/inventor/data/models/toys/lavalamp.iv",
+                               "/usr/share/inventor/data/models/chess/pawn.iv"};
 
 bool ModelsInstalled() {
   for (const char* model : kModels) {
@@ -54,6 +55,7 @@ QColor ColourOf(int i) { return QColor::fromHsv((i * 47) % 360, 200 + (i % 3) * 
 struct THangCase {
   int Works = 0;
   int Models = 0;  // spread evenly from the second work on
+  int ModelHeightCm = 0;  // hang's default when 0
   bool IsModel(int i) const {
     const int step = Models > 0 ? std::max(1, (Works - 1) / Models) : 1;
     return Models > 0 && i >= 1 && (i - 1) % step == 0 && (i - 1) / step < Models;
@@ -120,7 +122,8 @@ class HangTest : public ::testing::TestWithParam<THangCase> {
   void SetUp() override {
     if (GetParam().Models > 0 && !ModelsInstalled()) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
     folder = std::make_unique<TFolderOfPictures>(GetParam());
-    ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet"), 0);
+    ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet" +
+                       (GetParam().ModelHeightCm > 0 ? " --model-height " + std::to_string(GetParam().ModelHeightCm) : "")), 0);
     banker = std::make_unique<TDataBanker>(folder->Data());
     DataBanker = banker.get();
     main = std::make_unique<TFormMain>();
@@ -358,10 +361,12 @@ TEST_P(HangTest, TheChosenWorkFillsTheCentreOfTheViewAtTheEndOfItsFlight) {
 INSTANTIATE_TEST_SUITE_P(Pictures, HangTest,
                          ::testing::Values(THangCase{1, 0}, THangCase{8, 0}, THangCase{40, 0}, THangCase{150, 0}),
                          [](const ::testing::TestParamInfo<THangCase>& info) { return std::to_string(info.param.Works); });
-// One picture and two models; a dozen works, three of them models.
-INSTANTIATE_TEST_SUITE_P(Models, HangTest, ::testing::Values(THangCase{3, 2}, THangCase{12, 3}),
+// One picture and two models; the same with models as tall as a person (the slender lamp then
+// needs a longer view than its width and height give); a dozen works, three of them models.
+INSTANTIATE_TEST_SUITE_P(Models, HangTest, ::testing::Values(THangCase{3, 2}, THangCase{3, 2, 190}, THangCase{12, 3}),
                          [](const ::testing::TestParamInfo<THangCase>& info) {
-                           return std::to_string(info.param.Works) + "with" + std::to_string(info.param.Models);
+                           return std::to_string(info.param.Works) + "with" + std::to_string(info.param.Models) +
+                                  (info.param.ModelHeightCm > 0 ? "at" + std::to_string(info.param.ModelHeightCm) : "");
                          });
 
 }  // namespace
