@@ -197,6 +197,39 @@ int CommandHang(const std::vector<std::string>& words) {
 
   TFolder folder;
   if (!ScanFolder(args.Positional[0], args.Value("--catalogue"), folder, error)) return Refuse("hang", error);
+  // Models are read now for their shape (pack reads them again from the manifest); like a picture
+  // no reader takes, one that cannot be read is left out with the reader's reason.
+  std::vector<TWorkSize> modelSizes;
+  {
+    std::vector<TFolderWork> readable;
+    for (TFolderWork& work : folder.Works) {
+      TWorkSize size;
+      if (work.WorkKind == TFolderWork::Kind::Model) {
+        TManifestModel where;
+        where.File = work.File;
+        where.HasHeight = true;
+        where.Height = float((work.HeightCm > 0 ? work.HeightCm : modelHeightCm) / 100);
+        TModelPose pose;
+        SbVec3f mean;
+        std::string reason;
+        if (!MeasureModel(work.File, where, pose, mean, reason)) {
+          folder.Notices.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
+                                   ": left out, not a model this tool can read (" + reason + ")");
+          continue;
+        }
+        size.Model = true;
+        size.Width = std::max(0.01f, pose.Width);
+        size.Height = pose.Height;
+        size.Depth = std::max(0.01f, pose.Depth);
+        size.MeanRight = mean[0];
+        size.MeanFront = mean[1];
+        size.MeanUp = -mean[2];
+      }
+      modelSizes.push_back(size);
+      readable.push_back(std::move(work));
+    }
+    folder.Works = std::move(readable);
+  }
   if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures or models to hang");
   const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
   if (lists > std::size_t(gx::kMaxListCount)) {
@@ -213,21 +246,7 @@ int CommandHang(const std::vector<std::string>& words) {
     const TFolderWork& work = folder.Works[i];
     TWorkSize size;
     if (work.WorkKind == TFolderWork::Kind::Model) {
-      // Read now for its shape; pack reads it again from the manifest.
-      TManifestModel where;
-      where.File = work.File;
-      where.HasHeight = true;
-      where.Height = float((work.HeightCm > 0 ? work.HeightCm : modelHeightCm) / 100);
-      TModelPose pose;
-      SbVec3f mean;
-      if (!MeasureModel(work.File, where, pose, mean, error)) return Refuse("hang", error);
-      size.Model = true;
-      size.Width = std::max(0.01f, pose.Width);
-      size.Height = pose.Height;
-      size.Depth = std::max(0.01f, pose.Depth);
-      size.MeanRight = mean[0];
-      size.MeanFront = mean[1];
-      size.MeanUp = -mean[2];
+      size = modelSizes[i];
       sizes.push_back(size);
       hung.push_back({kFirstWorkId + int(i), work.Title, size});
       continue;

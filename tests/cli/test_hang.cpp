@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -329,4 +330,105 @@ TEST(Hang, SurfacesTakeAColourOrATiledPicture) {
   EXPECT_EQ(scene.find("ROOM_FLOOR"), std::string::npos);
   // #336699 as the floor's colour: 0.2 0.4 0.6, shared between diffuse and ambient light.
   EXPECT_NE(scene.find("ambientColor 0.12 0.24 0.36 diffuseColor 0.1 0.2 0.3"), std::string::npos);
+}
+
+namespace {
+
+const char kBox[] = "/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb";
+const char kPawn[] = "/usr/share/inventor/data/models/chess/pawn.iv";
+
+}  // namespace
+
+TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
+  if (!fs::exists(kBox) || !fs::exists(kPawn)) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
+  TScratch s;
+  fs::create_directory(s.Path("in"));
+  Picture(s.Path("in/quadro.png"), 40, 30);
+  fs::copy_file(kBox, s.Path("in/scatola.glb"));
+  fs::copy_file(kPawn, s.Path("in/pedone.iv"));
+  SaveText(s.Path("in/pedone.txt"), "Un pedone degli scacchi.\n");
+  SaveText(s.Path("in/scatola (restauro).txt"), "Restaurata nel 2020.\n");
+  SaveText(s.Path("in/rotto.obj"), "this is no model\n");
+  // A model's catalogue width is left to its own shape; its height counts.
+  SaveText(s.Path("in/catalogo.csv"), "file;title;author;width;height\npedone.iv;Pedone;Anonimo;99;35\nscatola;;;;\nquadro.png;Quadro;;;\n");
+  const std::string out = s.Path("out/kddata.bin");
+  const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err.find("not hung yet"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("rotto.obj: left out, not a model this tool can read"), std::string::npos) << run.Err;
+  EXPECT_EQ(OperaNames(out), (std::vector<std::string>{"Pedone", "Scatola", "Quadro"}));
+  EXPECT_EQ(RunTool({"check", out}).Status, 0);
+
+  // List 120 shows both models as its works, facing the north wall, each on its plinth.
+  QJsonObject works;
+  for (const QJsonValue& list : ManifestLists(out)) {
+    if (list.toObject().value("id").toInt() == 120) works = list.toObject();
+  }
+  const QJsonArray models = works.value("models").toArray();
+  ASSERT_EQ(models.size(), 2);
+  const std::string rooms = LoadText(out + ".sources/sala.iv");
+  for (int i = 0; i < 2; ++i) {
+    const QJsonObject model = models.at(i).toObject();
+    EXPECT_EQ(model.value("work").toInt(), 1001 + i);
+    EXPECT_EQ(model.value("facing").toDouble(), 180);
+    EXPECT_GT(model.value("distance").toDouble(), 1.0);
+    const QJsonArray at = model.value("position").toArray();
+    EXPECT_EQ(at.at(2).toDouble(), 0);  // the room's middle
+    const std::string plinth = "Cube { width ";
+    EXPECT_NE(rooms.find(" " + QString::number(at.at(1).toDouble() / 2).toStdString() + " 0 } " + plinth), std::string::npos)
+        << "no plinth up to " << at.at(1).toDouble() << " m in\n" << rooms;
+  }
+  EXPECT_DOUBLE_EQ(models.at(0).toObject().value("height").toDouble(), 0.35);
+  EXPECT_DOUBLE_EQ(models.at(1).toObject().value("height").toDouble(), 0.5);
+  EXPECT_EQ(LoadText(out + ".sources/notes/1001-cartellino.txt"), "Pedone\nAnonimo\naltezza 35 cm\n");
+  const std::map<std::string, std::vector<std::string>> items = OperaContents(out, true);
+  EXPECT_EQ(items.at("Pedone").size(), 1u);
+  ASSERT_EQ(items.at("Scatola").size(), 1u);
+  EXPECT_EQ(items.at("Scatola")[0].rfind("restauro: ", 0), 0u) << items.at("Scatola")[0];
+
+  // The curator's sources pack again into the very same file.
+  const TRun again = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("again.bin")});
+  ASSERT_EQ(again.Status, 0) << again.Err;
+  EXPECT_EQ(LoadBytes(out), LoadBytes(s.Path("again.bin")));
+}
+
+TEST(HangLayout, ModelsStandClearOfEveryFlightsEnd) {
+  THangOptions options;
+  options.PerRoom = 5;
+  std::vector<TWorkSize> sizes(10, TWorkSize{1.0, 0.8});
+  for (const std::size_t i : {1u, 2u, 6u}) {
+    sizes[i].Model = true;
+    sizes[i].Width = i == 6 ? 0.3 : 0.9;
+    sizes[i].Height = i == 6 ? 1.9 : 0.5;  // a slender statue, and two wide low pieces
+    sizes[i].Depth = i == 2 ? 1.4 : 0.4;
+    sizes[i].MeanUp = sizes[i].Height / 2;
+  }
+  const THangLayout layout = LayOut(sizes, options);
+  ASSERT_EQ(layout.Rooms.size(), 2u);
+  // Every flight's end, from either side of its sideways spread, lies in the room, at least half
+  // a metre from every plinth and model, and away from the walls.
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const TWorkPlacement& work = layout.Works[i];
+    const double eyeZ = sizes[i].Model ? work.Z - work.ViewDistance : work.Z + (work.NorthWall ? 1 : -1) * work.ViewDistance;
+    EXPECT_LT(std::fabs(eyeZ), layout.Depth / 2 - 0.5) << "work " << i;
+    if (sizes[i].Model) {
+      EXPECT_GT(work.ViewDistance, 2.35 * std::sqrt(sizes[i].Width * sizes[i].Height) - 1e-9);
+      const TRoom& room = layout.Rooms[std::size_t(work.Room)];
+      EXPECT_GT(work.X - work.PlinthWidth / 2, room.X0 + 1.0);
+      EXPECT_LT(work.X + work.PlinthWidth / 2, room.X1 - 1.0);
+    }
+    for (const double shift : {-1.5, 0.5}) {
+      for (std::size_t m = 0; m < sizes.size(); ++m) {
+        if (!sizes[m].Model) continue;
+        const TWorkPlacement& model = layout.Works[m];
+        const bool clear = std::fabs(work.X + shift - model.X) > model.PlinthWidth / 2 + 0.5 ||
+                           std::fabs(eyeZ - model.Z) > model.PlinthDepth / 2 + 0.5;
+        EXPECT_TRUE(clear) << "the flight to work " << i << " ends at the plinth of work " << m;
+      }
+    }
+  }
+  // The slender statue is seen from further than its width and height alone would give.
+  EXPECT_GT(layout.Works[6].ViewDistance, 2.35 * std::sqrt(0.3 * 1.9) + 0.3);
+  // The first model stands clear of where the program's camera starts, the origin.
+  EXPECT_GT(layout.Works[1].X - layout.Works[1].PlinthWidth / 2, 0.5);
 }
