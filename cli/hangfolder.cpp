@@ -1,9 +1,14 @@
 #include "hangfolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
 #include <map>
 
@@ -74,6 +79,50 @@ bool LookAtPicture(TFolderWork& work, std::string& reason) {
   return true;
 }
 
+// The pictures a model in text form names as its textures, by file name (a model beside its
+// pictures must not have them hung as works of their own). Binary formats name none we can read.
+QStringList PicturesOfModel(const QFileInfo& model) {
+  const QString suffix = model.suffix().toLower();
+  QStringList names;
+  const auto readText = [](const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024) return QString();
+    return QString::fromUtf8(file.readAll());
+  };
+  if (suffix == "obj") {
+    QStringList libraries;
+    for (const QString& line : readText(model.absoluteFilePath()).split('\n')) {
+      const QString trimmed = line.trimmed();
+      if (trimmed.startsWith("mtllib ")) libraries << trimmed.mid(7).trimmed();
+    }
+    for (const QString& library : libraries) {
+      for (const QString& line : readText(model.dir().filePath(library)).split('\n')) {
+        const QStringList words = line.simplified().split(' ');
+        const QString key = words.value(0).toLower();
+        if (words.size() >= 2 && (key.startsWith("map_") || key == "bump" || key == "disp" || key == "decal" || key == "norm")) {
+          names << words.last();
+        }
+      }
+    }
+  } else if (suffix == "gltf") {
+    const QJsonArray images = QJsonDocument::fromJson(readText(model.absoluteFilePath()).toUtf8()).object().value("images").toArray();
+    for (const QJsonValue& image : images) {
+      const QString uri = image.toObject().value("uri").toString();
+      if (!uri.isEmpty() && !uri.startsWith("data:")) names << QUrl::fromPercentEncoding(uri.toUtf8());
+    }
+  } else if (suffix == "dae" || suffix == "iv" || suffix == "wrl") {
+    static const QRegularExpression named(R"re((?:<init_from>\s*([^<]+?)\s*</init_from>|(?:filename|url)\s*\[?\s*"([^"]+)"))re");
+    auto it = named.globalMatch(readText(model.absoluteFilePath()));
+    while (it.hasNext()) {
+      const QRegularExpressionMatch match = it.next();
+      names << (match.captured(1).isEmpty() ? match.captured(2) : match.captured(1));
+    }
+  }
+  QStringList files;
+  for (const QString& name : names) files << QFileInfo(QString(name).replace('\\', '/')).fileName();
+  return files;
+}
+
 }  // namespace
 
 std::string TitleFromStem(const std::string& stem) {
@@ -95,13 +144,24 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
   result.Path = Std(dir.absolutePath());
   const QStringList files = InNameOrder(dir.entryList(QDir::Files | QDir::Readable, QDir::NoSort));
 
+  // Pictures that a model beside them wears are part of that model.
+  std::map<QString, QString> modelPictures;
+  for (const QString& name : files) {
+    const QFileInfo info(dir.filePath(name));
+    if (!kModelSuffixes.contains(info.suffix().toLower())) continue;
+    for (const QString& picture : PicturesOfModel(info)) modelPictures.emplace(Key(picture), name);
+  }
+
   // Pictures and models become works; every other file may belong to one by its stem.
   std::map<QString, std::size_t> byKey;
   std::vector<QFileInfo> others;
   for (const QString& name : files) {
     const QFileInfo info(dir.filePath(name));
     const QString suffix = info.suffix().toLower();
-    if (kPictureSuffixes.contains(suffix)) {
+    if (kPictureSuffixes.contains(suffix) && modelPictures.count(Key(name)) != 0) {
+      result.Notices.push_back(Std(name) + ": the picture of the model " + Std(modelPictures.at(Key(name))) +
+                               ", not hung as a work of its own");
+    } else if (kPictureSuffixes.contains(suffix)) {
       TFolderWork work;
       work.File = Std(info.absoluteFilePath());
       work.Stem = Std(info.completeBaseName());

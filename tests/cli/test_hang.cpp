@@ -432,3 +432,20 @@ TEST(HangLayout, ModelsStandClearOfEveryFlightsEnd) {
   // The first model stands clear of where the program's camera starts, the origin.
   EXPECT_GT(layout.Works[1].X - layout.Works[1].PlinthWidth / 2, 0.5);
 }
+
+TEST(Hang, AModelsOwnPicturesAreNotHungAsWorks) {
+  const std::string gltf = "/usr/share/assimp/models/glTF2/BoxTextured-glTF";
+  if (!fs::exists(gltf + "/BoxTextured.gltf")) GTEST_SKIP() << "assimp-testmodels is not installed";
+  TScratch s;
+  fs::create_directory(s.Path("in"));
+  for (const char* file : {"BoxTextured.gltf", "BoxTextured0.bin", "CesiumLogoFlat.png"}) {
+    fs::copy_file(gltf + "/" + file, s.Path("in/") + file);
+  }
+  Picture(s.Path("in/ritratto.png"), 30, 40);
+  const std::string out = s.Path("kddata.bin");
+  const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("CesiumLogoFlat.png: the picture of the model BoxTextured.gltf, not hung"), std::string::npos) << run.Err;
+  EXPECT_EQ(OperaNames(out), (std::vector<std::string>{"BoxTextured", "Ritratto"}));
+  EXPECT_EQ(RunTool({"check", out}).Status, 0);
+}
