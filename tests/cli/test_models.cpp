@@ -345,6 +345,7 @@ TEST(ModelPack, RefusesModelsItCannotUseWithTheReadersReason) {
       {R"("file": "points.obj", "up": "z+")", "must name an axis"},
       {R"("file": "points.obj", "position": [1, 2])", "three numbers"},
       {R"("file": "points.obj", "height": 0)", "more than 0"},
+      {R"("file": "points.obj", "distance": -1)", "\"distance\" must be from 0 to 100 metres"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Model);
@@ -360,6 +361,39 @@ TEST(ModelPack, RefusesModelsItCannotUseWithTheReadersReason) {
            R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere", "models": [ { "file": "broken.glb" } ] } ] })");
   const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
   EXPECT_GT(run.Err.size(), run.Err.find("broken.glb: ") + 14) << run.Err;
+}
+
+// A slender model asked to be seen from further away keeps its centre; the distance only grows.
+TEST(ModelPack, AFlightEndsAtLeastTheDistanceAskedInFrontOfTheModel) {
+  const std::string pawn = Works()[5].File;
+  if (!std::filesystem::exists(pawn)) GTEST_SKIP() << "inventor-data is not installed";
+  TScratch scratch;
+  std::vector<std::pair<SbVec3f, float>> seen;
+  for (const char* distance : {"", R"(, "distance": 4.5)", R"(, "distance": 0.2)"}) {
+    SCOPED_TRACE(distance);
+    SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere",
+      "models": [ { "file": ")" + pawn + R"(", "work": 7, "position": [2, 0.8, -1], "facing": 180, "height": 1.8)" +
+                                                distance + " } ] } ] }");
+    const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
+    ASSERT_NE(list, nullptr);
+    SoNode* works = BuildSceneFromList(*list);
+    ASSERT_NE(works, nullptr);
+    works->ref();
+    SbVec3f centre;
+    float away = 0;
+    EXPECT_TRUE(GetObjectCenter(works, 7, SbViewportRegion(640, 480), centre));
+    EXPECT_TRUE(GetObjectViewDistance(works, 7, away));
+    works->unref();
+    seen.emplace_back(centre, away);
+  }
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_LT(seen[0].second, 4.5f);
+  EXPECT_NEAR(seen[1].second, 4.5f, 0.1f);
+  EXPECT_GE(seen[1].second, 4.5f - 1e-4f);
+  EXPECT_EQ(seen[2].second, seen[0].second);  // nearer than its own: nothing changes
+  for (const auto& [centre, away] : seen) EXPECT_LT((centre - seen[0].first).length(), 1e-4f);
 }
 
 // A grid of n x n squares, two triangles each, every vertex shared.
