@@ -28,29 +28,37 @@ QString Letters(int number) {
   return QString(std::min(repeat, 8), QChar('a' + (number - 1) % 26));
 }
 
-// Symbol fonts' bullets as writers store them (in the private use area, or as the Symbol font's
-// middle dot), as the characters they look like.
-QChar MarkCharacter(QChar c, bool symbolDot) {
-  const char16_t u = c.unicode();
-  if (u >= 0xF000 && u <= 0xF0FF) {
-    switch (u) {
-      case 0xF0A7: return QChar(0x25AA);
-      case 0xF0D8: return QChar(0x27A2);
-      case 0xF0FC: return QChar(0x2713);
-      case 0xF076: return QChar(0x2756);
-      default: return QChar(Bullet);
-    }
-  }
-  if (symbolDot && u == 0x00B7) return QChar(Bullet);
-  return c;
-}
-
 QString Limited(QString text) {
   if (text.size() > RtfMaxMarkLength) text.truncate(RtfMaxMarkLength);
   return text;
 }
 
 }  // namespace
+
+QChar RtfMarkCharacter(QChar c, TRtfSymbolFont font) {
+  char16_t code = c.unicode();
+  if (code >= 0xF000 && code <= 0xF0FF) {
+    code -= 0xF000;
+    if (font == TRtfSymbolFont::None) font = code == 0xB7 ? TRtfSymbolFont::Symbol : TRtfSymbolFont::Wingdings;
+  }
+  switch (font) {
+    case TRtfSymbolFont::None:
+      return c;
+    case TRtfSymbolFont::Symbol:
+      return code == 0xB7 ? QChar(Bullet) : code < 0x80 ? QChar(code) : c;
+    case TRtfSymbolFont::Wingdings:
+      switch (code) {
+        case 0x6C: return QChar(0x25CF);
+        case 0x6E: return QChar(0x25A0);
+        case 0x76: return QChar(0x2756);
+        case 0xA7: return QChar(0x25AA);
+        case 0xD8: return QChar(0x27A2);
+        case 0xFC: return QChar(0x2713);
+        default: return QChar(Bullet);
+      }
+  }
+  return c;
+}
 
 QString RtfListNumber(int number, int numberFormat) {
   switch (numberFormat) {
@@ -124,7 +132,7 @@ bool TRtfListNumbering::NextMark(int overrideNumber, int level, QString& mark) {
       const int value = k == level ? counters.Value[level] : counters.Used[k] ? counters.Value[k] : definition(k).StartAt;
       mark += RtfListNumber(value, own.Legal ? 0 : definition(k).NumberFormat);
     } else if (c >= 0x20) {
-      mark += MarkCharacter(own.Text.at(i), false);
+      mark += RtfMarkCharacter(own.Text.at(i), TRtfSymbolFont::None);
     }
   }
   if (own.Text.isEmpty())  // a level that does not say: as most writers show it
@@ -143,7 +151,7 @@ QString TRtfListNumbering::NextOldMark(const TRtfOldNumbering& numbering) {
       return QString();
     case TRtfOldNumbering::Bullet: {
       QString mark;
-      for (const QChar c : numbering.Before) mark += MarkCharacter(c, true);
+      for (const QChar c : numbering.Before) mark += RtfMarkCharacter(c, numbering.Font);
       if (mark.trimmed().isEmpty()) mark = QChar(Bullet);
       return Limited(mark + numbering.After) + QLatin1Char('\t');
     }

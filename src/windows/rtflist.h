@@ -22,6 +22,9 @@ constexpr std::size_t RtfMaxLists = 1024;
 // A mark's text keeps at most this many characters.
 constexpr int RtfMaxMarkLength = 64;
 
+// Fonts whose codes are pictures rather than letters, as list marks use them.
+enum class TRtfSymbolFont { None, Symbol, Wingdings };
+
 struct TRtfListLevel {
   int NumberFormat = 0;  // \levelnfc: 0 decimal, 1/2 upper/lower roman, 3/4 upper/lower letter, 23 bullet, 255 none ...
   int StartAt = 1;
@@ -55,7 +58,13 @@ struct TRtfOldNumbering {
   int StartAt = 1;
   QString Before;  // \pntxtb
   QString After;   // \pntxta
+  TRtfSymbolFont Font = TRtfSymbolFont::Symbol;  // \pnf: the bullet's font (most often Symbol)
 };
+
+// A mark's character as it looks: the bullets of symbol fonts, which writers store as the font's
+// own codes or in the private use area (U+F000 plus the code, whatever the font), become the
+// characters they show.
+QChar RtfMarkCharacter(QChar c, TRtfSymbolFont font);
 
 // A number as a list level writes it; formats without a written form (and numbers below 1 for
 // roman numerals and letters) are written in decimal.

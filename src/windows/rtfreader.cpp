@@ -105,6 +105,7 @@ constexpr int MaxListText = 256;
 struct TFontEntry {
   QString Name;
   int CodePage = 0;  // 0: the document's code page
+  TRtfSymbolFont Symbol = TRtfSymbolFont::None;
 };
 
 struct TPicture {
@@ -216,6 +217,7 @@ class TRtfReader {
   void StartParagraphMark();
   void MarkAtBreak();
   void InsertRun(const QString& text, const TCharProps& props);
+  TRtfSymbolFont SymbolFont(int font) const;
   bool TableWord(const std::string& word, bool has, int value);
   void ControlSymbol(char symbol);
   void TextBytes(const char* data, std::size_t length);
@@ -256,6 +258,7 @@ class TRtfReader {
   // The font being defined in the font table.
   int NewFontIndex = -1;
   int NewFontCodePage = 0;
+  bool NewFontSymbol = false;  // \fcharset2
   TRtfTextBuffer NewFontName;
   // The colour being defined in the colour table.
   int NewRed = 0, NewGreen = 0, NewBlue = 0;
@@ -518,9 +521,11 @@ void TRtfReader::FontTableWord(const std::string& word, bool has, int value) {
     CommitFont();
     NewFontIndex = has ? value : 0;
     NewFontCodePage = 0;
+    NewFontSymbol = false;
     NewFontName.Clear();
   } else if (word == "fcharset") {
     NewFontCodePage = CodePageForCharset(value);
+    NewFontSymbol = value == 2;
   } else if (word == "cpg") {
     NewFontCodePage = value;
   } else if (word == "u" && has) {
@@ -811,6 +816,9 @@ void TRtfReader::ListWord(const std::string& word, bool has, int value) {
     NewOld.Kind = TRtfOldNumbering::Bullet;
   } else if (word == "pnlvlcont") {
     NewOld.Kind = TRtfOldNumbering::Continued;
+  } else if (word == "pnf") {
+    const TRtfSymbolFont symbol = SymbolFont(number);
+    NewOld.Font = symbol != TRtfSymbolFont::None ? symbol : TRtfSymbolFont::Symbol;
   } else if (word == "pnstart") {
     NewOld.StartAt = Clamp(number, 0, 1000000);
   } else if (word == "pndec" || word == "pnucrm" || word == "pnlcrm" || word == "pnucltr" || word == "pnlcltr" ||
@@ -922,9 +930,18 @@ void TRtfReader::MarkGroupEnd() {
     ParaMark.BlankProps = MarkHasProps ? MarkProps : State().Char;
     return;
   }
+  // A bullet in a symbol font is shown as the character it stands for, in the text's font.
+  QString shown = text;
+  TCharProps props = MarkProps;
+  const TRtfSymbolFont symbol = SymbolFont(props.Font);
+  if (symbol != TRtfSymbolFont::None) {
+    for (QChar& c : shown)
+      if (c != QLatin1Char('\t') && c != QLatin1Char(' ')) c = RtfMarkCharacter(c, symbol);
+    props.Font = State().Char.Font;
+  }
   EmittingMark = true;
   BeforeOutput();
-  InsertRun(text, MarkProps);
+  InsertRun(shown, props);
   EmittingMark = false;
   ParaMark.Shown = true;
 }
@@ -951,6 +968,11 @@ void TRtfReader::StartParagraphMark() {
     InsertRun(ParaMark.Blank, ParaMark.BlankProps);
   }
   EmittingMark = false;
+}
+
+TRtfSymbolFont TRtfReader::SymbolFont(int font) const {
+  const auto entry = Fonts.find(font >= 0 ? font : DefaultFont);
+  return entry != Fonts.end() ? entry->second.Symbol : TRtfSymbolFont::None;
 }
 
 void TRtfReader::InsertRun(const QString& text, const TCharProps& props) {
@@ -1271,6 +1293,10 @@ void TRtfReader::CommitFont() {
     TFontEntry entry;
     entry.Name = NewFontName.Take().trimmed();
     entry.CodePage = NewFontCodePage;
+    if (entry.Name.contains(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+      entry.Symbol = TRtfSymbolFont::Wingdings;
+    else if (NewFontSymbol || entry.Name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+      entry.Symbol = TRtfSymbolFont::Symbol;
     Fonts[NewFontIndex] = entry;
   }
   NewFontIndex = -1;

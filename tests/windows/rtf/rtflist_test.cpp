@@ -90,6 +90,19 @@ TEST(RtfLists, BulletsAndLevelsWithoutMarks) {
   EXPECT_EQ(Paragraphs(rtf), QStringList({"\u2022\tOlio", "Tela", "B.\tTavola"}));
 }
 
+TEST(RtfLists, SymbolFontBulletsShowAsTheirCharacters) {
+  // Word writes its marks in the Symbol and Wingdings fonts, as those fonts' codes: shown in the
+  // text's font, they are the bullets they stand for.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f3\\fcharset2 Symbol;}{\\f10\\fnil\\fcharset2 Wingdings;}}"
+                      "{\\listtext\\pard\\plain\\f3\\'b7\\tab}\\pard\\plain Olio\\par"
+                      "{\\listtext\\pard\\plain\\f10\\'a7\\tab}\\pard\\plain Tela\\par}",
+                      document));
+  EXPECT_EQ(document.toPlainText(), QStringLiteral("\u2022\tOlio\n\u25aa\tTela"));
+  const QTextBlock first = document.firstBlock();
+  EXPECT_EQ(first.begin().fragment().charFormat().fontFamily(), QStringLiteral("Arial"));
+}
+
 TEST(RtfLists, OlderWritersParagraphNumbering) {
   // \pn: numbers run on while numbered paragraphs follow each other, and start again after other
   // text; bullets take their text (the Symbol font's dot shows as a bullet).
