@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -133,6 +134,29 @@ TEST(RtfLists, ItemsInTableCells) {
   EXPECT_EQ(table->cellAt(0, 0).firstCursorPosition().block().text(), QStringLiteral("1.\tVaso"));
   EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), QStringLiteral("2.\tCoppa"));
   EXPECT_EQ(document.lastBlock().text(), QStringLiteral("Dopo"));
+}
+
+TEST(RtfLists, AbiWordsNumbersAsLibreOfficeReadsThem) {
+  // AbiWord writes empty marks for numbered lists, nested ones included; LibreOffice, reading the
+  // same file, numbers them from the list table. Line by line, without indents, the note reads as
+  // LibreOffice's text export of it (fixtures/make-fixtures.sh).
+  const auto read = [](const char* name) {
+    QFile file(QStringLiteral(RTF_FIXTURES_DIR "/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+  };
+  const auto lines = [](const QString& text) {
+    QStringList kept;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+      line = line.replace(QLatin1Char('\t'), QLatin1Char(' ')).trimmed();
+      if (!line.isEmpty()) kept << line;
+    }
+    return kept;
+  };
+  const QStringList ours = lines(Paragraphs(read("percorso-abiword.rtf")).join(QLatin1Char('\n')));
+  const QStringList theirs = lines(QString::fromUtf8(read("percorso-abiword.lo-read.txt")));
+  ASSERT_EQ(theirs.size(), 10);
+  EXPECT_EQ(ours, theirs);
 }
 
 TEST(RtfLists, NumbersAsLevelsWriteThem) {
