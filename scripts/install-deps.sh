@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake pkg-config git
   # GUI, scene graph, examiner viewer
-  qtbase5-dev qttools5-dev-tools libqt5opengl5-dev libcoin-dev libsoqt520-dev
+  qtbase5-dev qttools5-dev-tools libqt5opengl5-dev libcoin-dev libsoqt520-dev libxcb1-dev
   # data, sound, movies
   zlib1g-dev libopenal-dev libopenal1
   qtmultimedia5-dev libqt5multimedia5-plugins
