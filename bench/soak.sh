@@ -37,7 +37,7 @@ sleep 3
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null; }
 alive() { kill -0 "$pid" 2>/dev/null; }
-window() { xdotool search --name "$1" 2>/dev/null | head -n 1; }
+window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 
 main_window=$(window "Mostra virtuale")
 actions=0
@@ -81,9 +81,19 @@ visit() {
          keys alt+v o
        fi ;;
     9) browser=$(window "Pinacora : Contribs")                                   # its notes and movies
+       if [ -z "$browser" ]; then keys alt+v o; sleep 1.5; browser=$(window "Pinacora : Contribs"); fi
        if [ -n "$browser" ]; then
          xdotool windowfocus "$browser" 2>/dev/null
-         xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return
+         if [ $((RANDOM % 2)) -eq 0 ]; then
+           xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return     # a note
+         else
+           # The demo's "Nativita" has a movie as the last row of its tree: choose the work in
+           # the list, then open that row.
+           eval "$(xdotool getwindowgeometry --shell "$browser")"
+           xdotool mousemove $((X + 90)) $((Y + 12)) click 1; sleep 0.5
+           xdotool type Nativ; xdotool key Return; sleep 0.5; xdotool key Tab End Return
+         fi
+         sleep 1
          actions=$((actions + 1))
        fi ;;
   esac
