@@ -24,8 +24,8 @@
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
 
 namespace {
-// When the view is drawn again after it was mapped, exposed or resized, in milliseconds.
-constexpr int kSettleIntervals[] = {60, 400};
+// The pauses before each of the redraws that follow a map, expose or resize, in milliseconds.
+constexpr int kSettleIntervals[] = {60, 400, 1500, 4000};
 }  // namespace
 
 TFormViewer::TFormViewer(QWidget* parent)
@@ -120,8 +120,9 @@ void TFormViewer::LoadModels() {
 void TFormViewer::RedrawView() {
   if (ExaminerViewer == nullptr) return;
   ExaminerViewer->scheduleRedraw();
-  // A frame drawn in the same moment as the drawing area is mapped or resized can be lost (the GL
-  // driver may still draw to the old size), so the view is drawn again once things have settled.
+  // A frame drawn in the same moment as the drawing area is mapped, exposed or resized can be lost
+  // (the GL driver may still draw to the old surface; a busy machine widens that moment), so the
+  // view is drawn again a few times as things settle.
   SettleRedraws = 0;
   TimerRedraw->start(kSettleIntervals[0]);
 }
