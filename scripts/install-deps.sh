@@ -21,6 +21,12 @@ packages=(
   ffmpeg fonts-dejavu-core
   # sanitizer and fuzzer builds, memory checks
   clang libclang-rt-14-dev valgrind
+  # the curator's tool: 3D models, notes from documents, pictures in every format
+  libassimp-dev libmeshoptimizer-dev pandoc qt5-image-formats-plugins
+  # kiosk window managers the program is tested under, screen blanking control
+  openbox matchbox-window-manager x11-xserver-utils
+  # real material for the tests: models, photographs, sounds; EXIF for camera-style pictures
+  assimp-testmodels inventor-data gnome-backgrounds sound-theme-freedesktop libimage-exiftool-perl
   # packaging
   dpkg-dev file lintian
 )

@@ -1,22 +1,25 @@
 #include "texts.h"
 
-#include <QTextCodec>
-
-namespace {
-QTextCodec* Cp1252() {
-  static QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
-  return codec;
-}
-}  // namespace
+#include "cp1252.h"
 
 QString FromCp1252(const char* bytes, int length) {
-  if (QTextCodec* codec = Cp1252()) return codec->toUnicode(bytes, length);
-  return QString::fromLatin1(bytes, length);
+  if (bytes == nullptr || length <= 0) return QString();
+  const std::string utf8 = Cp1252ToUtf8(std::string(bytes, static_cast<std::size_t>(length)));
+  return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
 }
 
 QString FromCp1252(const std::string& bytes) { return FromCp1252(bytes.data(), static_cast<int>(bytes.size())); }
 
 std::string ToCp1252(const QString& text) {
-  const QByteArray bytes = Cp1252() ? Cp1252()->fromUnicode(text) : text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  // A character without a Windows-1252 form becomes '?', as the system code page would have it.
+  std::string bytes;
+  const QByteArray utf8 = text.toUtf8();
+  if (Utf8ToCp1252(std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())), bytes)) return bytes;
+  bytes.clear();
+  for (const QChar c : text) {
+    std::string one;
+    const QByteArray u = QString(c).toUtf8();
+    bytes += Utf8ToCp1252(std::string(u.constData(), static_cast<std::size_t>(u.size())), one) ? one : "?";
+  }
+  return bytes;
 }

@@ -7,10 +7,6 @@
 #include <Inventor/lists/SoPickedPointList.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSelection.h>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 
 #include "globals.h"
@@ -19,28 +15,11 @@
 #include "tformmain.h"
 #include "tformutils.h"
 #include "tformviewer.h"
+#include "worknames.h"
 
 namespace {
 
 constexpr float kPickRadius = 2.0f;
-
-bool HasWorkPrefix(const char* name) {
-  return name[0] != 0 && (name[0] == 'K' || name[0] == 'k') && name[1] != 0 && (name[1] == 'D' || name[1] == 'd') &&
-         name[2] == '_';
-}
-
-// Decimal text to a 32-bit integer; anything else is the conversion error the application shows.
-std::int32_t ToInteger(const std::string& text) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(begin, &end, 10);
-  const bool digitsOnly = end != begin && *end == 0 && text.find_first_of(" \t\n\r\f\v") == std::string::npos;
-  if (!digitsOnly || errno == ERANGE || value < INT_MIN || value > INT_MAX) {
-    throw std::invalid_argument("'" + text + "' is not a valid integer value");
-  }
-  return static_cast<std::int32_t>(value);
-}
 
 }  // namespace
 
@@ -73,7 +52,7 @@ void TFormViewer::PickAt(std::uint16_t x, std::uint16_t y) {
   if (tail == nullptr || !tail->isOfType(SoIndexedFaceSet::getClassTypeId())) return;
   const std::string name = tail->getName().getString();
   if (!HasWorkPrefix(name.c_str())) return;
-  const std::int32_t Id = ToInteger(name.substr(3));
+  const std::int32_t Id = WorkIdFromTail(name.substr(3));
 
   StartFlight(point, normal, GetViewDistance(path));
 

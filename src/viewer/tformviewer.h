@@ -99,8 +99,3 @@ class TFormViewer : public QWidget {
   SbVec3f EndPosition;
   int SettleRedraws = 0;
 };
-
-// Builds a model node from a scene list's chunks (shape text read with Coin, textures filled by
-// name); null when no shape could be read.
-class TGXChunkList;
-SoNode* BuildSceneFromList(const TGXChunkList& list);

@@ -1,43 +1,26 @@
-// How a stored scene list becomes a scene node: the shape text read with Coin, the textures filled
-// from raw image chunks by the names of their texture nodes.
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
+#include "scenebuild.h"
+
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoTexture2.h>
-#include <Inventor/VRMLnodes/SoVRMLImageTexture.h>
 
+#include "gxchunk.h"
+#include "gxchunklist.h"
 #include "gxformat.h"
+#include "shapereader.h"
 #include "tdatabanker.h"
-#include "tformviewer.h"
 #include "tzlib.h"
 
-namespace {
-
-// Reads one node graph from the chunk's inflated text; null when Coin cannot read it.
-SoNode* ReadShape(const TGXChunk& chunk) {
-  std::int32_t length = chunk.DataLength;
-  const std::vector<std::uint8_t> text = InflateBuffer(chunk.Data.data(), length);
-  if (text.empty()) return nullptr;
-  SoInput input;
-  input.setBuffer(text.data(), text.size());
-  SoNode* node = nullptr;
-  if (!SoDB::read(&input, node)) return nullptr;
-  return node;
-}
-
-// Gives the image to every SoTexture2 named like the chunk. A chunk whose size or component count
-// is out of range, or whose pixels are fewer than its size announces, is skipped.
-void SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
+int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
   const int width = chunk.ImageWidth();
   const int height = chunk.ImageHeight();
   const int components = chunk.Components;
-  if (width <= 0 || height <= 0 || components < 1 || components > 4) return;
+  if (root == nullptr || width <= 0 || height <= 0 || components < 1 || components > 4) return -1;
   const std::size_t expected = std::size_t(width) * std::size_t(height) * std::size_t(components);
   std::int32_t length = chunk.DataLength;
   int result = 0;
   const std::vector<std::uint8_t> pixels = InflateBuffer(chunk.Data.data(), length, expected, &result);
-  if (pixels.size() < expected) return;
+  if (pixels.size() < expected) return -1;
 
   SoSearchAction search;
   search.setSearchingAll(TRUE);
@@ -46,25 +29,26 @@ void SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
   search.setName(SbName(chunk.Name.c_str()));
   search.apply(root);
   const SoPathList& paths = search.getPaths();
+  int filled = 0;
   for (int i = 0; i < paths.getLength(); ++i) {
     SoNode* tail = paths[i]->getTail();
     if (tail == nullptr || !tail->isOfType(SoTexture2::getClassTypeId())) continue;
     static_cast<SoTexture2*>(tail)->image.setValue(SbVec2s(short(width), short(height)), components, pixels.data(),
                                                    SoSFImage::COPY);
+    ++filled;
   }
   search.reset();
+  return filled;
 }
 
-}  // namespace
-
 SoNode* BuildSceneFromList(const TGXChunkList& list) {
-  SoVRMLImageTexture::setDelayFetchURL(TRUE);
+  InitSceneLibrary();
 
   SoNode* result = nullptr;
   for (std::int32_t i = 0; i < list.GetCount(); ++i) {
     const TGXChunk* chunk = list.GetChunk(i);
     if (chunk->GetType() != gx::kChunkVrmlShape) continue;
-    SoNode* node = ReadShape(*chunk);
+    SoNode* node = ReadShapeChunk(*chunk);
     if (node != nullptr) node->ref();
     if (result != nullptr) result->unref();  // only the last shape is kept
     result = node;

@@ -1,0 +1,12 @@
+// Texts of the data file are Windows-1252 bytes; people, terminals and manifests use UTF-8.
+#pragma once
+
+#include <string>
+
+// Encodes UTF-8 text as Windows-1252 bytes; false when the text is not valid UTF-8 or a character
+// has no Windows-1252 form (bytes is then left as it was).
+bool Utf8ToCp1252(const std::string& utf8, std::string& bytes);
+
+// Decodes Windows-1252 bytes as UTF-8. The five positions Windows-1252 leaves unassigned keep their
+// own code points, so no byte is lost.
+std::string Cp1252ToUtf8(const std::string& bytes);

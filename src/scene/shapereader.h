@@ -1,0 +1,22 @@
+// Reads shape text (Inventor or VRML) into a node graph with Coin, as the program does, and can
+// collect Coin's read errors instead of leaving them on standard error.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class SoNode;
+class TGXChunk;
+
+// Coin must be initialised once before any reading; safe to call again.
+void InitSceneLibrary();
+
+// Reads one node graph from the text. Null when Coin cannot read it. With `errors` given, every
+// message of Coin's reader (each names its line) is appended there, one per line, and nothing is
+// printed; without it Coin reports as usual. The node comes back unreferenced.
+SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors = nullptr);
+
+// Inflates a shape chunk's packed text and reads it. Null when the stream does not inflate (the
+// reason goes to `errors`) or Coin cannot read the text.
+SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors = nullptr);
