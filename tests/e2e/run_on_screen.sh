@@ -154,8 +154,21 @@ case $case in
     echo "first frame: the view's lower right quarter has mean brightness $mean"
     at_least "$mean" 0.1 || fail "the first frame is not drawn over the whole view (mean $mean)"
 
-    menu_keys alt+h; sleep 0.5; xdotool key a
+    menu_keys alt+h; sleep 0.5
+    # The pop-up: a small mapped window of the program's, right below the menu bar.
+    menu=$(xwininfo -root -children | awk '/"pinacora": \("pinacora"/ { print $1 }' | while read -r id; do
+      xwininfo -id "$id" | awk '/Map State: IsViewable/ { v = 1 } /Absolute upper-left Y/ { y = $4 } /Height:/ { h = $2 }
+        END { exit !(v && y < 60 && h < 300) }' && echo "$id"; done | head -n 1)
+    [ -n "$menu" ] && read -r mx my mw mh < <(rect_of "$menu")
+    xdotool key a
     check_dialog '^  About  Pinacora  :$' 0.12
+    # The Help menu's pop-up went with its click: the view is drawn where it was.
+    if [ -n "$menu" ]; then
+      shot_rect "$mx" "$my" "$mw" "$mh"
+      share=$(grey_share)
+      echo "where the Help menu was: $share of it dialog grey"
+      at_least 0.05 "$share" || fail "the Help menu stays painted over the view (grey share $share)"
+    fi
 
     # A work named "KD_99999999999": the click shows why it cannot be read, above the view.
     xdotool mousemove 265 660 click 1
