@@ -150,4 +150,6 @@ growth=$(awk -v a="$first_minute_rss" -v b="$end_rss" -v h="$hours" -v s="$secon
   echo "looks that found a window behind the view: $behind"
   head -n 5 "$behind_names"
 } | tee ${report:+"$report"}
+# The samples (seconds, resident kB, CPU ticks) next to the report, to see the shape of the growth.
+[ -n "$report" ] && cp "$samples" "$report.samples"
 [ "$status" = ok ] && [ "$behind" -eq 0 ]
