@@ -9,7 +9,8 @@ namespace {
 // Turns a window manager's minimise of a tool window into a hide.
 class TMinimiseToHide : public QObject {
  public:
-  explicit TMinimiseToHide(QWidget* window) : QObject(window), Window(window) {}
+  static constexpr const char* Name = "MinimiseToHide";
+  explicit TMinimiseToHide(QWidget* window) : QObject(window), Window(window) { setObjectName(Name); }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == Window && event->type() == QEvent::WindowStateChange && Window->isMinimized()) {
@@ -49,7 +50,7 @@ void PlaceToolWindow(QWidget* window, QWidget* viewer, const QPoint& position) {
   if (window == nullptr) return;
   const bool visible = window->isVisible();
   window->setParent(viewer, WithoutMinimise(window->windowFlags()));
-  if (window->findChild<TMinimiseToHide*>(QString(), Qt::FindDirectChildrenOnly) == nullptr)
+  if (window->findChild<QObject*>(TMinimiseToHide::Name, Qt::FindDirectChildrenOnly) == nullptr)
     window->installEventFilter(new TMinimiseToHide(window));
   if (viewer != nullptr) window->move(viewer->mapToGlobal(position));
   window->setVisible(visible);
