@@ -35,7 +35,7 @@ bool ImportSound(const std::string& path, std::vector<std::uint8_t>& samples, st
   SF_INFO info{};
   std::unique_ptr<SNDFILE, SndCloser> file(sf_open(path.c_str(), SFM_READ, &info));
   if (!file) {
-    error = path + ": " + sf_strerror(nullptr);
+    error = path + ": cannot read the sound (" + sf_strerror(nullptr) + "); sounds may be " + kSoundFormats;
     return false;
   }
   if (info.channels < 1 || info.samplerate < 1) {

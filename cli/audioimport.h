@@ -1,4 +1,4 @@
-// Any sound file that libsndfile reads, as the program plays it: 16-bit mono 11025 Hz samples.
+// Sound files (through libsndfile), as the program plays them: 16-bit mono 11025 Hz samples.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +6,8 @@
 #include <vector>
 
 constexpr int kSoundRate = 11025;
+// What a curator may bring, as libsndfile reads it (it reads a few rarer formats too).
+constexpr const char kSoundFormats[] = "WAV, AIFF, FLAC, Ogg Vorbis, Opus or MP3";
 
 // Decodes, mixes down to one channel and resamples; the samples come back as little-endian bytes.
 // False with "path: reason" in error.

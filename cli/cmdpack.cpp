@@ -1,6 +1,4 @@
 // pack: a whole data file from a JSON manifest, written list by list.
-#include <QString>
-#include <QTextCodec>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "args.h"
 #include "audioimport.h"
 #include "commands.h"
+#include "datacheck.h"
 #include "cp1252.h"
 #include "deflate.h"
 #include "fileio.h"
@@ -19,83 +18,67 @@
 #include "imageimport.h"
 #include "inventorscan.h"
 #include "manifest.h"
+#include "noteimport.h"
+#include "packprogress.h"
 
 namespace {
 
 const char kHelp[] =
-    "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--quiet | --progress]\n"
+    "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--max-texture N] [--quiet | --progress]\n"
+    "                          [--force]\n"
     "\n"
     "Writes a complete data file from a JSON manifest:\n"
     "\n"
     "  { \"lists\": [\n"
     "      { \"kind\": \"scene\", \"id\": 110, \"name\": \"Sala\", \"shape\": \"sala.iv\",\n"
-    "        \"textures\": [ { \"node\": \"TEX_301\", \"file\": \"301.png\" } ] },\n"
-    "      { \"kind\": \"sound\", \"id\": 201, \"name\": \"Preludio\", \"file\": \"preludio.wav\" },\n"
+    "        \"textures\": [ { \"node\": \"TEX_301\", \"file\": \"301.jpg\" } ] },\n"
+    "      { \"kind\": \"sound\", \"id\": 201, \"name\": \"Preludio\", \"file\": \"preludio.ogg\" },\n"
     "      { \"kind\": \"opera\", \"id\": 301, \"name\": \"Natività\",\n"
-    "        \"notes\": [ { \"name\": \"Scheda\", \"file\": \"301.rtf\" } ],\n"
+    "        \"notes\": [ { \"name\": \"Scheda\", \"file\": \"301.odt\" } ],\n"
     "        \"movies\": [ { \"name\": \"Restauro\", \"file\": \"301.wmv\", \"userId\": 7 } ] } ] }\n"
     "\n"
-    "Lists are written in manifest order, each with UserId equal to its id. Shapes are Inventor\n"
-    "or VRML text; textures PNG or JPEG, at most 32767 pixels a side; sounds any file libsndfile\n"
-    "reads, stored as 16-bit mono 11025 Hz; notes RTF (stored as is) or UTF-8 plain text (turned\n"
-    "into RTF); movies are stored as is. Chunks carry their list's id and, unless \"userId\" is\n"
-    "given, their index in the list. Names are UTF-8 and must have a Windows-1252 form of at most\n"
-    "255 bytes.\n"
+    "Lists are written in manifest order, each with UserId equal to its id. Chunks carry their\n"
+    "list's id and, unless \"userId\" is given, their index in the list. Names are UTF-8 and must\n"
+    "have a Windows-1252 form of at most 255 bytes.\n"
+    "\n"
+    "What each file may be:\n"
+    "  shapes    Inventor (ASCII or binary) or VRML 1.0/97 files\n"
+    "  textures  PNG, JPEG, TIFF, WebP, BMP or GIF (any picture Qt's image plugins read), turned\n"
+    "            upright as the camera's EXIF orientation says; a picture with a side longer than\n"
+    "            --max-texture N pixels (default 2048) is scaled down smoothly, and pack says so\n"
+    "  sounds    WAV, AIFF, FLAC, Ogg Vorbis, Opus or MP3, stored as 16-bit mono 11025 Hz\n"
+    "  notes     RTF, stored as it is; plain text in UTF-8, UTF-16 (with a byte-order mark) or\n"
+    "            Windows-1252 (pack says when it took a text as Windows-1252), turned into RTF;\n"
+    "            Markdown (.md), HTML, ODT and DOCX documents, turned into RTF by pandoc (the\n"
+    "            Debian package \"pandoc\" must be installed for these)\n"
+    "  movies    stored as they are; the program plays WMV/ASF, MP4, Matroska/WebM, AVI and MPEG\n"
     "\n"
     "Paths are relative to the manifest's folder; a file not found there is looked for in each\n"
-    "FOLDER given with -I, in order. FILE is replaced only when packing succeeds. Progress goes\n"
-    "to standard error for large exhibitions (or always with --progress).\n";
+    "FOLDER given with -I, in order. FILE is replaced only when packing succeeds.\n"
+    "\n"
+    "Remarks (a picture scaled, a text's encoding) go to standard error; --quiet leaves them out.\n"
+    "On a terminal, a pack that takes more than a few seconds shows its progress on one line;\n"
+    "--progress prints a line for every list written instead, wherever standard error goes.\n"
+    "\n"
+    "What was written is then checked as 'pinacora-data check' does; every problem is printed.\n"
+    "On an error FILE is left as it was and the status is 1, unless --force keeps the new file.\n"
+    "\n"
+    "Exit status: 0 when FILE was written, 1 when an input or the output was refused, 2 for a\n"
+    "command line that cannot be understood.\n";
 
-// Large enough that a curator wants to see it moving.
-constexpr std::uint64_t kProgressBytes = std::uint64_t(32) << 20;
-constexpr std::size_t kProgressLists = 40;
-
-std::uint64_t FileSize(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
-}
-
-// Plain UTF-8 text as RTF with Windows-1252 escapes, one paragraph per line.
-std::string PlainTextToRtf(const std::vector<std::uint8_t>& bytes) {
-  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
-  QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
-  std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs22\n";
-  char escape[16];
-  for (const QChar c : text) {
-    const ushort u = c.unicode();
-    if (u == '\\' || u == '{' || u == '}') {
-      rtf += '\\';
-      rtf += char(u);
-    } else if (u == '\n') {
-      rtf += "\\par\n";
-    } else if (u == '\r' || u == 0xFEFF) {  // line ends come as \n; a byte-order mark is not text
-      continue;
-    } else if (u == '\t') {
-      rtf += "\\tab ";
-    } else if (u >= 0x20 && u < 0x7F) {
-      rtf += char(u);
-    } else if (u < 0x20) {
-      continue;
-    } else if (codec != nullptr && codec->canEncode(c)) {
-      const QByteArray b = codec->fromUnicode(QString(c));
-      std::snprintf(escape, sizeof escape, "\\'%02x", unsigned(std::uint8_t(b.at(0))));
-      rtf += escape;
-    } else {
-      std::snprintf(escape, sizeof escape, "\\u%d?", int(static_cast<short>(u)));
-      rtf += escape;
-    }
-  }
-  rtf += "\n}\n";
-  return rtf;
+// The first characters of a long UTF-8 text, never splitting a character.
+std::string Beginning(const std::string& utf8, std::size_t bytes) {
+  if (utf8.size() <= bytes) return utf8;
+  while (bytes > 0 && (static_cast<unsigned char>(utf8[bytes]) & 0xC0) == 0x80) --bytes;
+  return utf8.substr(0, bytes) + "...";
 }
 
 class TPacker {
  public:
-  TPacker(const TManifest& manifest, std::vector<std::string> searchFolders)
-      : Manifest(manifest), SearchFolders(std::move(searchFolders)) {}
+  TPacker(const TManifest& manifest, std::vector<std::string> searchFolders, const TTextureOptions& textures)
+      : Manifest(manifest), SearchFolders(std::move(searchFolders)), TextureOptions(textures) {}
 
   std::string Error;
-  std::uint64_t InputBytes = 0;
 
   // Finds every input before anything heavy happens, so that a missing file costs nothing.
   bool ResolveAll() {
@@ -106,25 +89,22 @@ class TPacker {
       for (const std::string* file : InputsOf(list)) {
         std::string resolved;
         if (!Resolve(*file, where, resolved)) return false;
-        InputBytes += FileSize(resolved);
       }
     }
     return true;
   }
 
-  bool Pack(const std::string& output, bool progress) {
+  bool Pack(const std::string& output, TPackProgress& progress) {
+    Progress = &progress;
     TGXFileWriter writer;
     if (!writer.Open(output)) return Fail(writer.Error());
-    std::size_t done = 0;
     for (const TManifestList& list : Manifest.Lists) {
       TGXChunkList chunks;
       if (!BuildList(list, chunks)) return false;
       if (!writer.AppendList(chunks)) return Fail(ListLabel(list) + ": " + writer.Error());
-      ++done;
-      if (progress) {
-        std::fprintf(stderr, "pinacora-data pack: [%zu/%zu] %s\n", done, Manifest.Lists.size(), ListLabel(list).c_str());
-      }
+      progress.ListDone(ListLabel(list));
     }
+    progress.Finish();
     if (!writer.Finish()) return Fail(writer.Error());
     return true;
   }
@@ -150,6 +130,7 @@ class TPacker {
   }
 
   bool Resolve(const std::string& file, const std::string& where, std::string& resolved) {
+    if (Progress != nullptr) Progress->Working(where, file.substr(file.find_last_of('/') + 1));
     if (!file.empty() && file[0] == '/') {
       resolved = file;
       if (FileExists(resolved)) return true;
@@ -171,8 +152,8 @@ class TPacker {
   bool EncodeName(const std::string& utf8, const std::string& where, std::string& bytes) {
     if (!Utf8ToCp1252(utf8, bytes)) return Fail(where + ": name '" + utf8 + "' has characters Windows-1252 cannot hold");
     if (bytes.size() > 255) {
-      return Fail(where + ": name '" + utf8.substr(0, 40) + "...' is " + std::to_string(bytes.size()) +
-                  " bytes; at most 255 fit");
+      return Fail(where + ": name '" + Beginning(utf8, 40) + "' is " + std::to_string(bytes.size()) +
+                  " bytes long in Windows-1252; at most 255 fit");
     }
     return true;
   }
@@ -229,7 +210,9 @@ class TPacker {
     for (const TManifestItem& item : list.Textures) {
       TTexturePixels pixels;
       if (!Resolve(item.File, where, path)) return false;
-      if (!ImportTexture(path, pixels, error)) return Fail(where + ": " + error);
+      std::string notice;
+      if (!ImportTexture(path, TextureOptions, pixels, error, &notice)) return Fail(where + ": " + error);
+      if (!notice.empty()) Progress->Remark(notice);
       auto image = std::make_unique<TGXChunkImageRawRgba>();
       if (!Identify(*image, list, chunks.GetCount(), nullptr, item.Node, where) ||
           !Compressed(*image, pixels.Bytes, where + ": " + path)) {
@@ -261,13 +244,10 @@ class TPacker {
     std::string path, error;
     for (const TManifestItem& item : list.Notes) {
       std::vector<std::uint8_t> bytes;
+      std::string notice;
       if (!Resolve(item.File, where, path)) return false;
-      if (!ReadWholeFile(path, bytes, error)) return Fail(where + ": " + error);
-      static const char kRtfStart[] = "{\\rtf";
-      if (!bytes.empty() && (bytes.size() < 5 || std::memcmp(bytes.data(), kRtfStart, 5) != 0)) {
-        const std::string rtf = PlainTextToRtf(bytes);
-        bytes.assign(rtf.begin(), rtf.end());
-      }
+      if (!ImportNote(path, bytes, error, &notice)) return Fail(where + ": " + error);
+      if (!notice.empty()) Progress->Remark(notice);
       auto note = std::make_unique<TGXChunkRtf>();
       const std::string name = item.Name.empty() ? BaseName(item.File) : item.Name;
       if (!Identify(*note, list, chunks.GetCount(), &item, name, where) ||
@@ -293,31 +273,90 @@ class TPacker {
 
   const TManifest& Manifest;
   std::vector<std::string> SearchFolders;
+  TTextureOptions TextureOptions;
+  TPackProgress* Progress = nullptr;
 };
+
+// The folder the output goes into must exist and take new files; FILE itself must not be a folder.
+bool CheckOutputPlace(const std::string& output, std::string& error) {
+  const std::size_t slash = output.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : output.substr(0, slash));
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0) {
+    error = output + ": the folder " + folder + " does not exist";
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    error = output + ": " + folder + " is not a folder";
+    return false;
+  }
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    error = output + ": cannot write in the folder " + folder + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  if (stat(output.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = output + ": is a folder; name the data file to write";
+    return false;
+  }
+  return true;
+}
+
+// Checks the file just written (at partial, to become output) as check does and prints every
+// finding; false when it holds an error and the curator did not force it.
+bool VerifyPacked(const std::string& partial, const std::string& output, bool force) {
+  TCheckReport report = CheckExhibitionFile(partial);
+  for (const std::string& line : report.Lines()) {
+    std::string shown = line;
+    for (std::size_t at; (at = shown.find(partial)) != std::string::npos;) shown.replace(at, partial.size(), output);
+    std::fprintf(stderr, "pinacora-data pack: %s: %s\n", output.c_str(), shown.c_str());
+  }
+  const int errors = report.Count(TSeverity::Error);
+  if (errors == 0) return true;
+  if (force) {
+    std::fprintf(stderr, "pinacora-data pack: %s: written with %d error%s, as --force asks\n", output.c_str(), errors,
+                 errors == 1 ? "" : "s");
+    return true;
+  }
+  std::fprintf(stderr, "pinacora-data pack: %s: %d error%s, so the file is not written (--force writes it anyway)\n",
+               output.c_str(), errors, errors == 1 ? "" : "s");
+  return false;
+}
 
 }  // namespace
 
 int CommandPack(const std::vector<std::string>& words) {
-  const TArgs args = ParseArgs(words, {"-o", "-I"}, {"--quiet", "--progress"});
+  const TArgs args = ParseArgs(words, {"-o", "-I", "--max-texture"}, {"--quiet", "--progress", "--force"});
   if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
     return Refuse("pack", (args.Error.empty() ? "expects MANIFEST -o FILE" : args.Error) + "\n\n" + kHelp, 2);
   }
+  TTextureOptions textures;
+  if (args.Values.count("--max-texture") != 0 &&
+      (!ParseInt32(args.Value("--max-texture"), textures.MaxSide) || textures.MaxSide < 1 ||
+       textures.MaxSide > kMaxTextureSide)) {
+    return Refuse("pack", "--max-texture takes a number of pixels from 1 to " + std::to_string(kMaxTextureSide) +
+                              ", not '" + args.Value("--max-texture") + "'", 2);
+  }
   TManifest manifest;
   std::string error;
+  if (!CheckOutputPlace(output, error)) return Refuse("pack", error);
   if (!ReadManifest(args.Positional[0], manifest, error)) return Refuse("pack", error);
   const auto searchIt = args.Values.find("-I");
-  TPacker packer(manifest, searchIt == args.Values.end() ? std::vector<std::string>() : searchIt->second);
+  TPacker packer(manifest, searchIt == args.Values.end() ? std::vector<std::string>() : searchIt->second, textures);
   if (!packer.ResolveAll()) return Refuse("pack", manifest.Path + ": " + packer.Error);
 
-  const bool progress = args.Has("--progress") ||
-                        (!args.Has("--quiet") && (packer.InputBytes > kProgressBytes || manifest.Lists.size() > kProgressLists));
+  TPackProgress progress(ChooseProgressMode(args.Has("--quiet"), args.Has("--progress")), manifest.Lists.size());
   // Write beside the target and move it into place at the end, so a failure leaves any old file intact.
   const std::string partial = output + ".part";
   if (!packer.Pack(partial, progress)) {
+    progress.Finish();
     std::remove(partial.c_str());
     return Refuse("pack", manifest.Path + ": " + packer.Error);
+  }
+  if (!VerifyPacked(partial, output, args.Has("--force"))) {
+    std::remove(partial.c_str());
+    return 1;
   }
   if (std::rename(partial.c_str(), output.c_str()) != 0) {
     const std::string reason = std::strerror(errno);

@@ -12,12 +12,15 @@
 #include <unistd.h>
 
 #include "bytes.h"
+#include "contentcheck.h"
 #include "cp1252.h"
 #include "gxchunk.h"
 #include "gxformat.h"
 #include "gxserializer.h"
 #include "inventorscan.h"
+#include "scenecheck.h"
 #include "tzlib.h"
+#include <zlib.h>
 
 using namespace gx;
 
@@ -42,7 +45,9 @@ class TDataChecker {
   // Reads n bytes at offset into out; false when they cannot all be read.
   using Reader = std::function<bool(long long offset, std::size_t n, std::uint8_t* out)>;
 
-  std::vector<std::string> Run(long long fileLength, const Reader& read) {
+  explicit TDataChecker(const TCheckOptions& options) : Options(options) {}
+
+  TCheckReport Run(long long fileLength, const Reader& read) {
     FileLength = fileLength;
     Read = read;
     if (FileLength < kHeaderBlockSize) {
@@ -52,13 +57,13 @@ class TDataChecker {
     std::vector<std::uint8_t> block(std::size_t(std::min<long long>(FileLength, kHeaderBlockSize)));
     if (!Read(0, block.size(), block.data())) {
       Problem("cannot read the header block");
-      return Problems;
+      return Report;
     }
     THeaderBlock header;
     header.Assign(block.data(), block.size());
     if (!header.SignatureMatches()) {
       Problem("wrong signature: not an exhibition data file");
-      return Problems;
+      return Report;
     }
     const std::int32_t count = header.StoredListCount();
     if (count < 0 || count > kMaxListCount) {
@@ -73,13 +78,21 @@ class TDataChecker {
       CheckEntry(list);
     }
     CheckSceneLists();
-    CheckWorks();
-    return Problems;
+    CheckScenesAndWorks();
+    return Report;
   }
 
  private:
-  void Problem(const std::string& text) { Problems.push_back(text); }
-  void Problem(const TCheckedList& list, const std::string& text) { Problems.push_back(list.Label + ": " + text); }
+  void Problem(const std::string& text) { Report.Error(text); }
+  void Problem(const TCheckedList& list, const std::string& text) { Report.Error(list.Label + ": " + text); }
+  void Warn(const TCheckedList& list, const std::string& text) { Report.Warning(list.Label + ": " + text); }
+  void Finding(const TCheckedList& list, const std::string& where, const TFinding& finding) {
+    if (finding.Severity == TSeverity::Error) {
+      Problem(list, where + ": " + finding.Text);
+    } else {
+      Warn(list, where + ": " + finding.Text);
+    }
+  }
 
   const TCheckedList* FirstWithId(std::int32_t id) const {
     for (const TCheckedList& list : Lists) {
@@ -112,10 +125,14 @@ class TDataChecker {
       Problem(list, "cannot read its blob");
       return;
     }
-    CheckBlob(list, blob);
+    const bool whole = ParseBlob(list, blob);
+    for (std::size_t i = 0; i < list.Chunks.size(); ++i) CheckChunk(list, i);
+    if (whole) CheckListContent(list);
   }
 
-  void CheckBlob(TCheckedList& list, const std::vector<std::uint8_t>& blob) {
+  // Parses the records of a blob into list.Chunks; false, with the problem said, at the first
+  // record that cannot be read. The records before it are kept for their content checks.
+  bool ParseBlob(TCheckedList& list, const std::vector<std::uint8_t>& blob) {
     const std::uint8_t* bytes = blob.data();
     const std::int32_t id = ReadI32(bytes + kListId), userId = ReadI32(bytes + kListUserId);
     const int type = bytes[kListType];
@@ -134,29 +151,29 @@ class TDataChecker {
       if (size - position < std::size_t(kChunkHeaderSize)) {
         Problem(list, where + ": the blob ends before record " + std::to_string(i) + " of " +
                           std::to_string(chunkCount));
-        return;
+        return false;
       }
       const std::uint8_t* header = bytes + position;
       if (!SameTextIgnoringCase(header + kChunkMagic, kMagicFieldSize, kChunkMagicText)) {
         Problem(list, where + ": no GXCHUNK magic");
-        return;
+        return false;
       }
       const std::int32_t chunkType = ReadI32(header + kChunkType);
       if (!IsParsedChunkType(chunkType)) {
         Problem(list, where + ": chunk type " + std::to_string(chunkType) + " is unknown to the reader");
-        return;
+        return false;
       }
       std::unique_ptr<TGXChunk> chunk = CreateChunk(chunkType);
       const std::size_t fixedAt = position + kChunkHeaderSize;
       std::int32_t consumed = chunk->ReadFromBuffer(bytes + fixedAt, size - fixedAt);
       if (consumed == TGXChunk::kRecordDoesNotFit) {
         Problem(list, where + ": the record runs past the end of the blob");
-        return;
+        return false;
       }
       if (consumed <= 0) {
         Problem(list, where + ": a chunk of type " + std::to_string(chunkType) + " without data (DataLength " +
                           std::to_string(chunk->DataLength) + ")");
-        return;
+        return false;
       }
       if (chunkType == kChunkVrmlShape) consumed -= kChunkHeaderSize;
       position = fixedAt + std::size_t(consumed);
@@ -166,8 +183,7 @@ class TDataChecker {
       Problem(list, std::to_string(size - position) + " bytes after its last record; records must fill the blob");
     }
     list.Parsed = true;
-    for (std::size_t i = 0; i < list.Chunks.size(); ++i) CheckChunk(list, i);
-    CheckListContent(list);
+    return true;
   }
 
   // Inflates a zlib stream; false (with a problem) when it does not inflate completely.
@@ -177,12 +193,35 @@ class TDataChecker {
     int result = 0;
     out = InflateBuffer(chunk.Data.data(), length, cap, &result);
     if (result == kInflateOk) return true;
-    if (result == kInflateDataError && out.size() + kInflateStep > cap) {
+    if (result == kInflateDataError && StreamPassesCap(chunk, cap)) {
       Problem(list, where + ": its zlib stream inflates to more than " + std::to_string(cap - 1) + " bytes");
     } else {
       Problem(list, where + ": its zlib stream does not inflate (" + InflateErrorText(result) + ")");
     }
     return false;
+  }
+
+  // True when the chunk's stream is sound as far as it goes and inflates to more than cap bytes;
+  // false when it is corrupt or cut short before that.
+  static bool StreamPassesCap(const TGXChunk& chunk, std::size_t cap) {
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (inflateInit(&stream) != Z_OK) return false;
+    stream.next_in = const_cast<Bytef*>(chunk.Data.data());
+    stream.avail_in = static_cast<uInt>(chunk.Data.size());
+    std::vector<std::uint8_t> sink(kInflateStep);
+    std::size_t produced = 0;
+    int code = Z_OK;
+    while (produced <= cap) {
+      stream.next_out = sink.data();
+      stream.avail_out = static_cast<uInt>(sink.size());
+      code = inflate(&stream, Z_NO_FLUSH);
+      produced += sink.size() - stream.avail_out;
+      if (code != Z_OK) break;
+      if (stream.avail_out != 0 && stream.avail_in == 0) break;  // the input ran out
+    }
+    inflateEnd(&stream);
+    return produced > cap && (code == Z_OK || code == Z_STREAM_END);
   }
 
   void CheckChunk(TCheckedList& list, std::size_t index) {
@@ -196,6 +235,11 @@ class TDataChecker {
         if (!Inflate(list, where, chunk, kDefaultInflateCap, out)) return;
         list.LastShapeText.assign(out.begin(), out.end());
         if (!HasSceneHeader(list.LastShapeText)) Problem(list, where + ": the shape text has no Inventor or VRML header");
+        const std::string headerLine = list.LastShapeText.substr(0, list.LastShapeText.find('\n'));
+        if (headerLine.rfind("#Inventor", 0) == 0 && headerLine.find("binary") != std::string::npos) {
+          Warn(list, where + ": the shape is binary Inventor, whose reader in Coin crashes or hangs on small damage; "
+                             "store it as ASCII text");
+        }
         return;
       }
       case kChunkImageRawRgba: {
@@ -220,14 +264,31 @@ class TDataChecker {
           Problem(list, where + ": texture inflates to " + std::to_string(out.size()) + " bytes, " +
                             std::to_string(w) + " x " + std::to_string(h) + " x " + std::to_string(c) + " is " +
                             std::to_string(expected));
+        } else if (w > kKioskTextureSide || h > kKioskTextureSide) {
+          Warn(list, where + ": texture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels, more than " +
+                         std::to_string(kKioskTextureSide) + " a side: it costs the kiosk " +
+                         std::to_string(expected >> 20) + " MB; pack it with a smaller --max-texture");
         }
         return;
       }
-      case kChunkWav:
-        if (Inflate(list, where, chunk, kDefaultInflateCap, out) && out.size() % 2 != 0) {
+      case kChunkWav: {
+        if (!Inflate(list, where, chunk, kDefaultInflateCap, out)) return;
+        TFinding finding;
+        if (out.size() % 2 != 0) {
           Problem(list, where + ": an odd number of sample bytes for 16-bit samples");
+        } else if (list.Entry.Type == kListSound && !CheckSound(out, finding)) {
+          Finding(list, where, finding);
         }
         return;
+      }
+      case kChunkRtf:
+      case kChunkWmv: {
+        if (list.Entry.Type != kListOpera) return;
+        TFinding finding;
+        const bool fine = chunk.GetType() == kChunkRtf ? CheckNote(chunk.Data, finding) : CheckMovie(chunk.Data, finding);
+        if (!fine) Finding(list, where, finding);
+        return;
+      }
       default:
         return;
     }
@@ -259,18 +320,6 @@ class TDataChecker {
       for (const auto& chunk : list.Chunks) shapes += chunk->GetType() == kChunkVrmlShape ? 1 : 0;
       if (shapes == 0) Problem(list, "a scene list without a shape chunk builds nothing");
       if (shapes > 1) Problem(list, std::to_string(shapes) + " shape chunks, but only the last one is read");
-      if (!list.HasShape) return;
-      std::set<std::string> textureNodes;
-      for (const TNamedNode& node : FindNamedNodes(list.LastShapeText)) {
-        if (node.Type == "Texture2") textureNodes.insert(node.Name);
-      }
-      for (std::size_t i = 0; i < list.Chunks.size(); ++i) {
-        const TGXChunk& chunk = *list.Chunks[i];
-        if (chunk.GetType() == kChunkImageRawRgba && textureNodes.count(chunk.Name) == 0) {
-          Problem(list, "chunk " + std::to_string(i) + ": texture '" + Cp1252ToUtf8(chunk.Name) +
-                            "' fills no Texture2 node of the shape");
-        }
-      }
     }
   }
 
@@ -285,55 +334,45 @@ class TDataChecker {
     }
   }
 
-  // Every opera has its face set KD_<Id> in the works' scene, and every such face set an opera.
-  void CheckWorks() {
-    const TCheckedList* works = FirstWithId(kWorksListId);
-    if (works == nullptr || !works->HasShape || works->LastShapeText.empty()) return;
-    std::map<int, int> faceSets;  // Id -> count
-    for (const TNamedNode& node : FindNamedNodes(works->LastShapeText)) {
-      if (node.Name.compare(0, 3, "KD_") != 0) continue;
-      int id = 0;
-      if (!ParseWorkName(node.Name, id)) {
-        Problem(works->Label + ": node '" + node.Name + "' is not named KD_<Id>, so no work can be found by it");
-        continue;
-      }
-      if (node.Type != "IndexedFaceSet") {
-        Problem(works->Label + ": '" + node.Name + "' is a " + node.Type + ", not an IndexedFaceSet");
-        continue;
-      }
-      if (++faceSets[id] == 2) Problem(works->Label + ": face set '" + node.Name + "' is defined more than once");
-    }
-    std::set<int> operas;
+  // The rooms and the works read with Coin as the viewer reads them, and every opera's work.
+  void CheckScenesAndWorks() {
+    auto sceneOf = [this](std::int32_t id) {
+      TSceneList scene;
+      const TCheckedList* list = FirstWithId(id);
+      if (list != nullptr) scene.Label = list->Label;
+      if (list != nullptr && list->Parsed && list->Entry.Type == kListScene) scene.Chunks = &list->Chunks;
+      return scene;
+    };
+    std::vector<TOperaEntry> operas;
     for (const TCheckedList& list : Lists) {
-      if (list.Entry.Type != kListOpera) continue;
-      operas.insert(list.Entry.UserId);
-      if (faceSets.count(list.Entry.UserId) == 0) {
-        Problem(list.Label + ": the opera has no face set KD_" + std::to_string(list.Entry.UserId) + " in scene list " +
-                std::to_string(kWorksListId));
-      }
+      if (list.Entry.Type == kListOpera) operas.push_back({list.Entry.UserId, list.Label, Cp1252ToUtf8(list.Entry.Name)});
     }
-    for (const auto& [id, count] : faceSets) {
-      if (operas.count(id) == 0) {
-        Problem(works->Label + ": face set KD_" + std::to_string(id) + " has no opera list " + std::to_string(id));
-      }
-    }
+    CheckScenes(sceneOf(kModelListId), sceneOf(kWorksListId), operas, Options, Report);
   }
 
   long long FileLength = 0;
   Reader Read;
+  TCheckOptions Options;
   std::vector<TCheckedList> Lists;
-  std::vector<std::string> Problems;
+  TCheckReport Report;
 };
 
 }  // namespace
 
-std::vector<std::string> CheckDataFile(const std::string& path) {
+TCheckReport CheckExhibitionFile(const std::string& path, const TCheckOptions& options) {
+  TCheckReport report;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return {path + ": cannot open: " + std::strerror(errno)};
+  if (!file) {
+    report.Error(path + ": cannot open: " + std::strerror(errno));
+    return report;
+  }
   struct stat st {};
-  if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {path + ": not a regular file"};
+  if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) {
+    report.Error(path + ": not a regular file");
+    return report;
+  }
   const int fd = fileno(file.get());
-  return TDataChecker().Run(static_cast<long long>(st.st_size), [fd](long long offset, std::size_t n, std::uint8_t* out) {
+  return TDataChecker(options).Run(static_cast<long long>(st.st_size), [fd](long long offset, std::size_t n, std::uint8_t* out) {
     std::size_t done = 0;
     while (done < n) {
       const ssize_t got = pread(fd, out + done, n - done, off_t(offset) + off_t(done));
@@ -344,11 +383,17 @@ std::vector<std::string> CheckDataFile(const std::string& path) {
   });
 }
 
-std::vector<std::string> CheckDataBytes(const std::uint8_t* bytes, std::size_t length) {
+TCheckReport CheckExhibitionBytes(const std::uint8_t* bytes, std::size_t length, const TCheckOptions& options) {
   if (bytes == nullptr) length = 0;
-  return TDataChecker().Run(static_cast<long long>(length), [bytes, length](long long offset, std::size_t n, std::uint8_t* out) {
+  return TDataChecker(options).Run(static_cast<long long>(length), [bytes, length](long long offset, std::size_t n, std::uint8_t* out) {
     if (offset < 0 || std::size_t(offset) > length || n > length - std::size_t(offset)) return false;
     if (n > 0) std::memcpy(out, bytes + offset, n);
     return true;
   });
+}
+
+std::vector<std::string> CheckDataFile(const std::string& path) { return CheckExhibitionFile(path).Lines(); }
+
+std::vector<std::string> CheckDataBytes(const std::uint8_t* bytes, std::size_t length) {
+  return CheckExhibitionBytes(bytes, length).Lines();
 }

@@ -2,22 +2,36 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <algorithm>
 #include <cstring>
 
 #include "fileio.h"
 
+namespace {
+
+std::string SizeText(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
+
+}  // namespace
+
 bool ImportTexture(const std::string& path, TTexturePixels& pixels, std::string& error) {
+  return ImportTexture(path, TTextureOptions(), pixels, error, nullptr);
+}
+
+bool ImportTexture(const std::string& path, const TTextureOptions& options, TTexturePixels& pixels, std::string& error,
+                   std::string* notice) {
   const QString name = QString::fromStdString(path);
   if (!FileExists(path)) {
     error = path + ": no such file";
     return false;
   }
   QImageReader reader(name);
+  // Phone and camera pictures are stored as the sensor saw them, with the turn in their EXIF data.
+  reader.setAutoTransform(true);
   // Look at the size first, so that an oversized image is refused before it is decoded.
   const QSize announced = reader.size();
   if (announced.isValid() && (announced.width() > kMaxTextureSide || announced.height() > kMaxTextureSide)) {
-    error = path + ": " + std::to_string(announced.width()) + " x " + std::to_string(announced.height()) +
-            " pixels; a texture may be at most " + std::to_string(kMaxTextureSide) + " pixels a side";
+    error = path + ": " + SizeText(announced.width(), announced.height()) + " pixels; a texture may be at most " +
+            std::to_string(kMaxTextureSide) + " pixels a side";
     return false;
   }
   QImage image = reader.read();
@@ -26,20 +40,54 @@ bool ImportTexture(const std::string& path, TTexturePixels& pixels, std::string&
     return false;
   }
   if (image.width() > kMaxTextureSide || image.height() > kMaxTextureSide) {
-    error = path + ": " + std::to_string(image.width()) + " x " + std::to_string(image.height()) +
-            " pixels; a texture may be at most " + std::to_string(kMaxTextureSide) + " pixels a side";
+    error = path + ": " + SizeText(image.width(), image.height()) + " pixels; a texture may be at most " +
+            std::to_string(kMaxTextureSide) + " pixels a side";
     return false;
   }
+  const int limit = std::max(1, std::min(options.MaxSide, kMaxTextureSide));
+  if (image.width() > limit || image.height() > limit) {
+    const QSize original = image.size();
+    image = image.scaled(limit, limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (notice != nullptr) {
+      *notice = path + ": " + SizeText(original.width(), original.height()) + " pixels, scaled down to " +
+                SizeText(image.width(), image.height()) + " (--max-texture " + std::to_string(limit) + ")";
+    }
+  }
+  // Grey pictures keep one byte a pixel (two with alpha); colour ones three (four with alpha).
   const bool alpha = image.hasAlphaChannel();
-  image = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+  const bool grey = image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Grayscale16 ||
+                    image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ||
+                    (image.format() == QImage::Format_Indexed8 && image.isGrayscale());
   pixels.Width = image.width();
   pixels.Height = image.height();
-  pixels.Components = alpha ? 4 : 3;
+  if (grey && !alpha) {
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+    pixels.Components = 1;
+  } else if (grey && alpha) {
+    image = image.convertToFormat(QImage::Format_RGBA8888);
+    pixels.Components = 2;
+  } else {
+    image = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    pixels.Components = alpha ? 4 : 3;
+  }
+  if (image.isNull()) {
+    error = path + ": out of memory for the image";
+    return false;
+  }
   const std::size_t rowBytes = std::size_t(pixels.Width) * std::size_t(pixels.Components);
   pixels.Bytes.resize(rowBytes * std::size_t(pixels.Height));
   // The texture's first row is the image's bottom row.
   for (int y = 0; y < pixels.Height; ++y) {
-    std::memcpy(pixels.Bytes.data() + std::size_t(y) * rowBytes, image.constScanLine(pixels.Height - 1 - y), rowBytes);
+    std::uint8_t* out = pixels.Bytes.data() + std::size_t(y) * rowBytes;
+    const std::uint8_t* in = image.constScanLine(pixels.Height - 1 - y);
+    if (pixels.Components != 2) {
+      std::memcpy(out, in, rowBytes);
+      continue;
+    }
+    for (int x = 0; x < pixels.Width; ++x, in += 4) {  // luminance and alpha from grey RGBA
+      *out++ = in[0];
+      *out++ = in[3];
+    }
   }
   return true;
 }

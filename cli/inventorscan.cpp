@@ -55,14 +55,3 @@ std::vector<TNamedNode> FindNamedNodes(const std::string& text) {
 bool HasSceneHeader(const std::string& text) {
   return text.compare(0, 10, "#Inventor ") == 0 || text.compare(0, 6, "#VRML ") == 0;
 }
-
-bool ParseWorkName(const std::string& name, int& id) {
-  if (name.compare(0, 3, "KD_") != 0) return false;
-  int value = 0;
-  if (!ParseInt32(name.substr(3), value)) return false;
-  char canonical[32];
-  std::snprintf(canonical, sizeof canonical, "KD_%d", value);
-  if (name != canonical) return false;
-  id = value;
-  return true;
-}

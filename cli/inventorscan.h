@@ -15,6 +15,3 @@ std::vector<TNamedNode> FindNamedNodes(const std::string& text);
 
 // True when the text starts with an Inventor or VRML header line, as a reader requires.
 bool HasSceneHeader(const std::string& text);
-
-// The work Id of a face set name "KD_<Id>" written as the program writes it; false otherwise.
-bool ParseWorkName(const std::string& name, int& id);

@@ -12,7 +12,7 @@ const char kUsage[] =
     "Usage: pinacora-data COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  ls FILE                      list the directory of a data file\n"
+    "  ls FILE [ID]                 list the directory, or one opera's notes and movies\n"
     "  dump FILE ID                 describe one list as the program's debug dump does\n"
     "  pack MANIFEST -o FILE        write a data file from a JSON manifest\n"
     "  check FILE                   check everything the program relies on\n"

@@ -74,6 +74,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # (WMV needs the ugly and libav ones), Qt's multimedia plugins and Mesa's drivers.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libqt5multimedia5-plugins, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, libgl1-mesa-dri")
-# The kiosk session uses them when they are there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "matchbox-window-manager, x11-xserver-utils")
+# pinacora-data turns Markdown, HTML, ODT and DOCX notes into RTF with pandoc when it is there, and
+# reads TIFF and WebP pictures through Qt's extra image plugins; the program itself needs neither.
+# The kiosk session uses matchbox and xset when they are there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt5-image-formats-plugins, matchbox-window-manager, x11-xserver-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pandoc")
 include(CPack)

@@ -1,5 +1,7 @@
 #include "scenebuild.h"
 
+#include <algorithm>
+
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoTexture2.h>
@@ -39,6 +41,29 @@ int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
   }
   search.reset();
   return filled;
+}
+
+std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
+  std::vector<SoTexture2*> empty;
+  if (root == nullptr) return empty;
+  SoSearchAction search;
+  search.setSearchingAll(TRUE);
+  search.setInterest(SoSearchAction::ALL);
+  search.setType(SoTexture2::getClassTypeId(), TRUE);
+  search.apply(root);
+  const SoPathList& paths = search.getPaths();
+  for (int i = 0; i < paths.getLength(); ++i) {
+    SoNode* tail = paths[i]->getTail();
+    if (tail == nullptr || !tail->isOfType(SoTexture2::getClassTypeId())) continue;
+    auto* texture = static_cast<SoTexture2*>(tail);
+    SbVec2s size;
+    int components = 0;
+    texture->image.getValue(size, components);
+    const bool seen = std::find(empty.begin(), empty.end(), texture) != empty.end();
+    if (!seen && (size[0] <= 0 || size[1] <= 0 || components <= 0)) empty.push_back(texture);
+  }
+  search.reset();
+  return empty;
 }
 
 SoNode* BuildSceneFromList(const TGXChunkList& list) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class SoNode;
+class SoTexture2;
 class TGXChunkImageRawRgba;
 class TGXChunkList;
 
@@ -16,3 +18,7 @@ SoNode* BuildSceneFromList(const TGXChunkList& list);
 // copy of the pixels. Answers how many nodes it filled, or -1 when the chunk is unusable: its size
 // or component count is out of range, or its pixels are fewer than its size announces.
 int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk);
+
+// The SoTexture2 nodes under root (inactive switch children included) that hold no image, each
+// once, in the order a search meets them: what the program shows untextured.
+std::vector<SoTexture2*> FindEmptyTextures(SoNode* root);

@@ -6,6 +6,8 @@
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoNode.h>
 
+#include <vector>
+
 #include "gxchunk.h"
 #include "tzlib.h"
 
@@ -58,7 +60,8 @@ class ReadErrorCapture {
 
 }  // namespace
 
-SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors) {
+SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors, int* ignored) {
+  if (ignored != nullptr) *ignored = 0;
   if (text == nullptr || size == 0) {
     if (errors != nullptr) errors->append("the shape text is empty\n");
     return nullptr;
@@ -77,10 +80,29 @@ SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* e
     return nullptr;
   }
   if (node == nullptr && errors != nullptr) errors->append("the shape text holds no node\n");
+  if (node != nullptr && ignored != nullptr) {
+    node->ref();
+    // The input remembers every DEF it read, and a later USE may name one: each node read stays
+    // alive until the reading is over.
+    std::vector<SoNode*> more;
+    for (;;) {
+      SoNode* next = nullptr;
+      const bool read = SoDB::read(&input, next);
+      if (next != nullptr) {
+        next->ref();
+        more.push_back(next);
+      }
+      if (!read || next == nullptr) break;
+      ++*ignored;
+    }
+    for (SoNode* next : more) next->unref();
+    node->unrefNoDelete();
+  }
   return node;
 }
 
-SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors) {
+SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors, int* ignored) {
+  if (ignored != nullptr) *ignored = 0;
   std::int32_t length = chunk.DataLength;
   int result = 0;
   const std::vector<std::uint8_t> text = InflateBuffer(chunk.Data.data(), length, kDefaultInflateCap, &result);
@@ -88,5 +110,5 @@ SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors) {
     errors->append("the packed shape text does not inflate: ").append(InflateErrorText(result)).push_back('\n');
   }
   if (text.empty()) return nullptr;
-  return ReadShapeText(text.data(), text.size(), errors);
+  return ReadShapeText(text.data(), text.size(), errors, ignored);
 }

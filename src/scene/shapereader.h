@@ -14,9 +14,12 @@ void InitSceneLibrary();
 
 // Reads one node graph from the text. Null when Coin cannot read it. With `errors` given, every
 // message of Coin's reader (each names its line) is appended there, one per line, and nothing is
-// printed; without it Coin reports as usual. The node comes back unreferenced.
-SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors = nullptr);
+// printed; without it Coin reports as usual. The node comes back unreferenced. Coin reads only the
+// first node graph of a text: with `ignored` given, it tells how many more top-level nodes follow
+// (they are read to count them, then dropped, as the program never sees them).
+SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors = nullptr,
+                      int* ignored = nullptr);
 
 // Inflates a shape chunk's packed text and reads it. Null when the stream does not inflate (the
 // reason goes to `errors`) or Coin cannot read the text.
-SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors = nullptr);
+SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors = nullptr, int* ignored = nullptr);

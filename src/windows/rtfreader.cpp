@@ -1,13 +1,13 @@
 #include "rtfreader.h"
 
-#include "rtftokenizer.h"
+#include "rtfpicture.h"
+#include "rtftable.h"
 #include "rtftextbuffer.h"
+#include "rtftokenizer.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
-#include <QImageReader>
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QTextCodec>
+#include <QTextOption>
 #include <QUrl>
 
 #include <algorithm>
@@ -25,7 +26,8 @@
 namespace {
 
 // What the text of a group is for.
-enum class TDestination { Text, Skip, FontTable, ColorTable, Picture };
+// (Fallback: the copy of a picture for readers without shapes, \nonshppict; only its picture counts.)
+enum class TDestination { Text, Skip, FontTable, ColorTable, Picture, Fallback };
 
 struct TCharProps {
   int Font = -1;  // -1: the document's default font
@@ -47,6 +49,11 @@ struct TCharProps {
   bool operator!=(const TCharProps& o) const { return !(*this == o); }
 };
 
+// A paragraph keeps at most this many tab stops.
+constexpr std::size_t MaxTabStops = 64;
+// A document shows at most this many footnotes.
+constexpr std::size_t MaxFootnotes = 256;
+
 struct TParaProps {
   Qt::Alignment Align = Qt::AlignLeft;
   int LeftTwips = 0;
@@ -54,7 +61,13 @@ struct TParaProps {
   int FirstTwips = 0;
   int BeforeTwips = 0;
   int AfterTwips = 0;
+  int LineTwips = 0;  // \sl: 0 single; above 0 at least, below 0 exactly that much
+  bool LineMultiple = false;  // \slmult1: LineTwips is a multiple of single spacing (240 = 1)
   bool InTable = false;
+  int Nesting = 0;  // \itap: the table level of the paragraph
+  std::vector<QTextOption::Tab> Tabs;  // in twips, as given
+  QTextOption::TabType NextTabType = QTextOption::LeftTab;  // for the next \tx
+  bool NextTabDecimal = false;
 };
 
 struct TGroupState {
@@ -62,6 +75,8 @@ struct TGroupState {
   TCharProps Char;
   TParaProps Para;
   int UnicodeSkip = 1;
+  bool InShapePicture = false;  // inside \*\shppict, the picture that \nonshppict repeats
+  bool InNestedTableProps = false;  // inside \*\nesttableprops: a nested row's definition
 };
 
 struct TFontEntry {
@@ -70,10 +85,10 @@ struct TFontEntry {
 };
 
 struct TPicture {
-  enum class TFormat { Unknown, Png, Jpeg };
   bool Active = false;
+  bool FromFallback = false;  // read in \nonshppict
   std::size_t Depth = 0;  // group depth at which the picture's group was opened
-  TFormat Format = TFormat::Unknown;
+  TRtfPictureFormat Format = TRtfPictureFormat::Unknown;
   QByteArray Data;
   int HighNibble = -1;
   bool TooLarge = false;
@@ -97,11 +112,12 @@ bool IsIgnoredDestination(const std::string& word) {
       "footerf", "footnote", "fldinst", "objdata", "objclass", "objname", "xe", "tc", "rxe", "txe",
       "template", "revtbl", "listtable", "listoverridetable", "filetbl", "pn", "pntxta", "pntxtb",
       "atnid", "atnauthor", "annotation", "bkmkstart", "bkmkend", "datafield", "ftnsep", "ftnsepc",
-      "ftncn", "aftnsep", "aftnsepc", "aftncn", "nonshppict", "comment", "doccomm", "author",
+      "ftncn", "aftnsep", "aftnsepc", "aftncn", "comment", "doccomm", "author",
       "operator", "title", "subject", "keywords", "company", "buptim", "creatim", "printim",
       "revtim", "userprops", "private", "nextfile", "keycode", "picprop", "shp", "shpinst",
       "shprslt", "sp", "sn", "sv", "generator", "themedata", "colorschememapping", "latentstyles",
-      "datastore", "xmlnstbl", "rsidtbl", "mmathPr", "blipuid", "background"};
+      "datastore", "xmlnstbl", "rsidtbl", "mmathPr", "blipuid", "background",
+      "nonesttables"};  // (the flat copy of nested tables, for readers without them)
   for (const char* w : words)
     if (word == w) return true;
   return false;
@@ -145,12 +161,22 @@ int CodePageForCharset(int charset) {
 class TRtfReader {
  public:
   TRtfReader(const QByteArray& bytes, QTextDocument& document)
-      : Tokens(bytes.constData(), static_cast<std::size_t>(bytes.size())), Document(document), Cursor(&document) {}
+      : Tokens(bytes.constData(), static_cast<std::size_t>(bytes.size())), Document(document), Cursor(&document),
+        Tables(Cursor) {}
 
   bool Read();
 
  private:
+  struct TFootnote {
+    std::size_t Start = 0;  // where its group's content starts in the input
+    TGroupState State;
+    int Number = 0;
+  };
+
   TGroupState& State() { return Stack.back(); }
+  bool Run();
+  void FootnoteStart();
+  void ReplayFootnotes();
   bool GroupStart();
   void GroupEnd();
   void ControlWord(const TRtfToken& token);
@@ -159,6 +185,7 @@ class TRtfReader {
   void ColorTableWord(const std::string& word, bool has, int value);
   void PictureWord(const std::string& word, bool has, int value);
   void TextWord(const std::string& word, bool has, int value);
+  bool TableWord(const std::string& word, bool has, int value);
   void ControlSymbol(char symbol);
   void TextBytes(const char* data, std::size_t length);
   void HexByte(std::uint8_t byte);
@@ -169,7 +196,11 @@ class TRtfReader {
   void BeforeOutput();
   void Flush();
   void ParagraphBreak();
+  void EndCell();
   void EndRow();
+  void PlaceCursor();
+  int TableLevel() const;
+  int DefinitionLevel();
   void FinishPicture();
   void FinishDocument();
   void CommitFont();
@@ -184,6 +215,7 @@ class TRtfReader {
   QTextCursor Cursor;
   std::vector<TGroupState> Stack;
   TRtfCodecs Codecs;
+  TRtfTables Tables;
 
   int DocumentCodePage = 1252;
   int DefaultFont = 0;
@@ -204,8 +236,20 @@ class TRtfReader {
 
   int SkipLeft = 0;         // characters still to skip after \uN
   bool StarPending = false; // \* seen: the next word names an optional destination
-  bool CellPending = false; // a cell ended: its separator is written before the next cell's text
-  bool CellLinePending = false; // a paragraph ended inside a cell: a line break if more text follows
+  // A paragraph ended inside a cell: the next one starts only if more text of the cell follows.
+  bool CellBreakPending = false;
+  // The row definitions of each table level (index 1 the outermost), the cell being defined in
+  // the current one, and the cell border that \brdr words describe (-1 none).
+  TRtfRowDef RowDefs[RtfMaxTableDepth + 1];
+  TRtfCellDef NewCell;
+  int NewCellBorder = -1;
+  int DefaultTabTwips = 720;
+  int FootnotesSeen = 0;
+  // Footnotes are shown after the text, each as read where its mark stands.
+  std::vector<TFootnote> Footnotes;
+  bool ReplayingFootnotes = false;
+  int FootnoteNumber = 0;
+  bool ShapePictureShown = false;  // the last \shppict showed its picture: skip its \nonshppict
   TPicture Picture;
   int ImageCount = 0;
   long long ImagePixels = 0;
@@ -215,22 +259,23 @@ bool TRtfReader::Read() {
   Document.clear();
   Cursor = QTextCursor(&Document);
   Stack.clear();
+  if (!Run()) return false;
+  FinishDocument();
+  return true;
+}
 
+bool TRtfReader::Run() {
   for (;;) {
     const TRtfToken token = Tokens.Next();
     switch (token.Kind) {
       case TRtfTokenKind::End:
-        FinishDocument();  // a missing closing brace is forgiven
-        return true;
+        return true;  // a missing closing brace is forgiven
       case TRtfTokenKind::GroupStart:
         if (!GroupStart()) return false;
         break;
       case TRtfTokenKind::GroupEnd:
         GroupEnd();
-        if (Stack.empty()) {  // the document's group is closed; what follows is not read
-          FinishDocument();
-          return true;
-        }
+        if (Stack.empty()) return true;  // the group is closed; what follows is not read
         break;
       case TRtfTokenKind::ControlWord:
         ControlWord(token);
@@ -246,6 +291,40 @@ bool TRtfReader::Read() {
         break;
     }
   }
+}
+
+void TRtfReader::FootnoteStart() {
+  ++FootnotesSeen;
+  if (ReplayingFootnotes || Footnotes.size() >= MaxFootnotes) return;
+  TFootnote footnote;
+  footnote.Start = Tokens.Position();
+  footnote.State = State();
+  footnote.State.Destination = TDestination::Text;
+  footnote.Number = FootnotesSeen;
+  Footnotes.push_back(footnote);
+}
+
+void TRtfReader::ReplayFootnotes() {
+  // Each footnote is read again from where it started, as paragraphs of its own at the end.
+  ReplayingFootnotes = true;
+  for (const TFootnote& footnote : Footnotes) {
+    Flush();
+    Tables.CloseAll();
+    if (Cursor.block().length() > 1) Cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    Stack.assign(1, footnote.State);
+    Picture = TPicture();
+    SkipLeft = 0;
+    StarPending = false;
+    CellBreakPending = false;
+    FootnoteNumber = footnote.Number;
+    Tokens.Seek(footnote.Start);
+    const bool read = Run();
+    if (Picture.Active) FinishPicture();
+    Flush();
+    Tables.CloseAll();
+    if (!read) break;
+  }
+  Stack.assign(1, TGroupState());
 }
 
 bool TRtfReader::GroupStart() {
@@ -268,6 +347,8 @@ void TRtfReader::GroupEnd() {
   if (closing == TDestination::FontTable && (Stack.empty() || State().Destination != TDestination::FontTable))
     CommitFont();  // the last entry may lack its ';'
   if (Picture.Active && Stack.size() < Picture.Depth) FinishPicture();
+  if (closing == TDestination::Fallback && (Stack.empty() || State().Destination != TDestination::Fallback))
+    ShapePictureShown = false;  // the pair is complete; a later fallback stands alone
 }
 
 void TRtfReader::ControlWord(const TRtfToken& token) {
@@ -287,8 +368,22 @@ void TRtfReader::ControlWord(const TRtfToken& token) {
   }
   if (StarPending) {
     StarPending = false;
-    // Optional destinations are skipped unless they are the picture container we show.
-    if (word != "shppict") State().Destination = TDestination::Skip;
+    if (State().Destination == TDestination::Text) {
+      // Optional destinations we read: the picture container, a field's result, and the definition
+      // of a nested table's row. The rest is skipped.
+      if (word == "shppict") {
+        State().InShapePicture = true;
+        ShapePictureShown = false;
+        return;
+      }
+      if (word == "fldrslt") return;
+      if (word == "nesttableprops") {
+        State().InNestedTableProps = true;
+        return;
+      }
+      if (word == "footnote") FootnoteStart();
+    }
+    State().Destination = TDestination::Skip;
     return;
   }
   switch (State().Destination) {
@@ -296,6 +391,12 @@ void TRtfReader::ControlWord(const TRtfToken& token) {
     case TDestination::FontTable: FontTableWord(word, has, value); return;
     case TDestination::ColorTable: ColorTableWord(word, has, value); return;
     case TDestination::Picture: PictureWord(word, has, value); return;
+    case TDestination::Fallback:
+      if (word == "pict") {
+        DestinationWord(word);
+        Picture.FromFallback = true;
+      }
+      return;
     case TDestination::Text:
       if (DestinationWord(word)) return;
       TextWord(word, has, value);
@@ -324,7 +425,12 @@ bool TRtfReader::DestinationWord(const std::string& word) {
     Picture.Depth = Stack.size();
     return true;
   }
+  if (word == "nonshppict") {
+    State().Destination = TDestination::Fallback;
+    return true;
+  }
   if (IsIgnoredDestination(word)) {
+    if (word == "footnote") FootnoteStart();
     State().Destination = TDestination::Skip;
     return true;
   }
@@ -366,9 +472,13 @@ void TRtfReader::ColorTableWord(const std::string& word, bool has, int value) {
 
 void TRtfReader::PictureWord(const std::string& word, bool has, int value) {
   if (word == "pngblip") {
-    Picture.Format = TPicture::TFormat::Png;
+    Picture.Format = TRtfPictureFormat::Png;
   } else if (word == "jpegblip") {
-    Picture.Format = TPicture::TFormat::Jpeg;
+    Picture.Format = TRtfPictureFormat::Jpeg;
+  } else if (word == "dibitmap") {
+    Picture.Format = TRtfPictureFormat::Dib;
+  } else if (word == "wmetafile" || word == "emfblip" || word == "macpict" || word == "pmmetafile") {
+    Picture.Format = TRtfPictureFormat::Metafile;
   } else if (word == "picw" && has) {
     Picture.Width = value;
   } else if (word == "pich" && has) {
@@ -445,6 +555,10 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
     c.Script = on ? -1 : 0;
   } else if (word == "nosupersub") {
     c.Script = 0;
+  } else if (word == "up") {  // a raised baseline, in half points: shown as superscript
+    c.Script = (has ? value : 6) > 0 ? 1 : 0;
+  } else if (word == "dn") {
+    c.Script = (has ? value : 6) > 0 ? -1 : 0;
   }
   // Paragraphs
   else if (word == "pard") {
@@ -469,6 +583,24 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
     p.BeforeTwips = Clamp(value, 0, MaxIndentTwips);
   } else if (word == "sa") {
     p.AfterTwips = Clamp(value, 0, MaxIndentTwips);
+  } else if (word == "sl") {
+    p.LineTwips = has ? Clamp(value, -MaxIndentTwips, MaxIndentTwips) : 0;
+  } else if (word == "slmult") {
+    p.LineMultiple = on;
+  } else if (word == "itap") {
+    p.Nesting = has ? Clamp(value, 0, RtfMaxTableDepth) : 1;
+  } else if (word == "tqr" || word == "tqc" || word == "tqdec") {
+    p.NextTabType = word == "tqr" ? QTextOption::RightTab
+                    : word == "tqc" ? QTextOption::CenterTab : QTextOption::DelimiterTab;
+  } else if (word == "tx" || word == "tb") {
+    if (has && p.Tabs.size() < MaxTabStops) {
+      const QChar delimiter = p.NextTabType == QTextOption::DelimiterTab ? QLatin1Char('.') : QChar();
+      p.Tabs.emplace_back(Clamp(value, 0, MaxIndentTwips), p.NextTabType, delimiter);
+    }
+    p.NextTabType = QTextOption::LeftTab;
+  } else if (word == "deftab") {
+    if (has && value > 0) DefaultTabTwips = Clamp(value, 15, MaxIndentTwips);
+  } else if (TableWord(word, has, value)) {
   }
   // Breaks and special characters
   else if (word == "par" || word == "sect") {
@@ -478,18 +610,80 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
   } else if (word == "tab") {
     OutputChar('\t');
   } else if (word == "cell" || word == "nestcell") {
-    if (CellPending) {  // the cell before this one was empty
-      CellPending = false;
-      OutputChar('\t');
-    }
-    CellPending = true;
-    CellLinePending = false;
+    EndCell();
   } else if (word == "row" || word == "nestrow") {
     EndRow();
+  } else if (word == "chftn") {  // a footnote's mark: its number
+    const int number = ReplayingFootnotes ? FootnoteNumber : FootnotesSeen + 1;
+    for (const QChar digit : QString::number(number)) OutputChar(digit.unicode());
   } else if (const char32_t special = SpecialCharacter(word)) {
     OutputChar(special);
   }
   // Everything else (page setup, list details, revision marks ...) does not change what we show.
+}
+
+// Row and cell definitions. They live outside the group structure (writers put them in groups of
+// their own), until the next \trowd.
+bool TRtfReader::TableWord(const std::string& word, bool has, int value) {
+  TRtfRowDef& row = RowDefs[DefinitionLevel()];
+  const int twips = has ? Clamp(value, -MaxIndentTwips, MaxIndentTwips) : 0;
+  if (word == "trowd") {
+    row = TRtfRowDef();
+    NewCell = TRtfCellDef();
+    NewCellBorder = -1;
+  } else if (word == "trleft") {
+    row.LeftTwips = twips;
+  } else if (word == "trgaph") {
+    row.GapTwips = std::max(0, twips);
+  } else if (word == "cellx") {
+    NewCell.RightTwips = twips;
+    if (row.Cells.size() < static_cast<std::size_t>(RtfMaxTableColumns)) row.Cells.push_back(NewCell);
+    NewCell = TRtfCellDef();
+    NewCellBorder = -1;
+  } else if (word == "clvertalt") {
+    NewCell.VerticalAlign = Qt::AlignTop;
+  } else if (word == "clvertalc") {
+    NewCell.VerticalAlign = Qt::AlignVCenter;
+  } else if (word == "clvertalb") {
+    NewCell.VerticalAlign = Qt::AlignBottom;
+  } else if (word == "clcbpat") {
+    NewCell.Shading = has ? value : -1;
+  } else if (word == "clbrdrt" || word == "clbrdrl" || word == "clbrdrb" || word == "clbrdrr") {
+    NewCellBorder = word == "clbrdrt" ? 0 : word == "clbrdrl" ? 1 : word == "clbrdrb" ? 2 : 3;
+    NewCell.Borders[NewCellBorder].Present = true;
+  } else if (word == "brdrt" || word == "brdrl" || word == "brdrb" || word == "brdrr" || word == "box" ||
+             word == "trbrdrt" || word == "trbrdrl" || word == "trbrdrb" || word == "trbrdrr" ||
+             word == "trbrdrh" || word == "trbrdrv") {
+    NewCellBorder = -1;  // a paragraph's or the row's border, not a cell's
+  } else if (word == "brdrnone" || word == "brdrw" || word == "brdrcf") {
+    if (NewCellBorder < 0) return true;
+    TRtfBorder& border = NewCell.Borders[NewCellBorder];
+    if (word == "brdrnone") border.Present = false;
+    if (word == "brdrw") border.WidthTwips = std::max(0, std::min(twips, 1440));
+    if (word == "brdrcf") border.Color = has ? value : -1;
+  } else if (word == "clpadt") {  // Word writes the left padding as \clpadt and the top as \clpadl
+    NewCell.PadLeftTwips = std::max(0, twips);
+  } else if (word == "clpadl") {
+    NewCell.PadTopTwips = std::max(0, twips);
+  } else if (word == "clpadr") {
+    NewCell.PadRightTwips = std::max(0, twips);
+  } else if (word == "clpadb") {
+    NewCell.PadBottomTwips = std::max(0, twips);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int TRtfReader::TableLevel() const {
+  const TParaProps& p = Stack.back().Para;
+  return std::max(p.InTable ? 1 : 0, p.Nesting);
+}
+
+int TRtfReader::DefinitionLevel() {
+  // A nested row's definition comes in its own destination, while its table is the innermost.
+  if (!State().InNestedTableProps) return 1;
+  return Clamp(std::max(TableLevel(), Tables.Depth()), 2, RtfMaxTableDepth);
 }
 
 void TRtfReader::ControlSymbol(char symbol) {
@@ -534,6 +728,7 @@ void TRtfReader::TextBytes(const char* data, std::size_t length) {
   if (length == 0) return;
   switch (State().Destination) {
     case TDestination::Skip:
+    case TDestination::Fallback:
     case TDestination::ColorTable:
       if (State().Destination == TDestination::ColorTable)
         for (std::size_t i = 0; i < length; ++i)
@@ -594,17 +789,24 @@ void TRtfReader::Binary(std::int64_t count) {
   Picture.Data.append(data, static_cast<int>(length));
 }
 
+void TRtfReader::PlaceCursor() {
+  const int level = TableLevel();
+  if (Tables.InPlace(level)) return;
+  Flush();  // what is pending belongs where the cursor stands now
+  CellBreakPending = false;
+  Tables.Place(level, RowDefs[std::min(level, RtfMaxTableDepth)]);
+}
+
 void TRtfReader::BeforeOutput() {
+  PlaceCursor();
+  if (CellBreakPending) {  // the cell's previous paragraph ended: this text starts the next
+    CellBreakPending = false;
+    Flush();
+    Cursor.insertBlock();
+  }
   if (State().Char != PendingProps) {
     Flush();
     PendingProps = State().Char;
-  }
-  if (CellPending) {
-    CellPending = false;
-    Pending.AddUnicode('\t');
-  } else if (CellLinePending) {
-    CellLinePending = false;
-    Pending.AddUnicode(QChar::LineSeparator);
   }
 }
 
@@ -626,60 +828,81 @@ void TRtfReader::Flush() {
 }
 
 void TRtfReader::ParagraphBreak() {
-  if (State().Para.InTable) {
-    // Table rows are paragraphs of their own; the paragraphs of one cell become its lines.
-    CellLinePending = !CellPending;
+  PlaceCursor();
+  if (Tables.Depth() > 0) {
+    // Inside a cell the paragraph keeps its format now, and the next one starts only when more of
+    // the cell's text comes (writers end a cell's last paragraph with \par before \cell).
+    if (CellBreakPending) Cursor.insertBlock();  // an empty paragraph of the cell
+    Flush();
+    Cursor.setBlockFormat(BlockFormat(State().Para));
+    CellBreakPending = true;
     return;
-  }
-  CellLinePending = false;
-  if (CellPending) {  // text after the last cell of a row that never ended
-    CellPending = false;
-    Pending.AddUnicode('\t');
   }
   Flush();
   Cursor.setBlockFormat(BlockFormat(State().Para));
   Cursor.insertBlock();
 }
 
-void TRtfReader::EndRow() {
-  CellPending = false;
-  CellLinePending = false;
+void TRtfReader::EndCell() {
+  const int level = TableLevel() > 0 ? TableLevel() : std::max(1, Tables.Depth());
+  if (!Tables.InPlace(level)) CellBreakPending = false;
   Flush();
-  Cursor.setBlockFormat(BlockFormat(State().Para));
-  Cursor.insertBlock();
+  const bool keepFormat = CellBreakPending;
+  CellBreakPending = false;
+  if (!Tables.EndCell(level, RowDefs[level], BlockFormat(State().Para), keepFormat))
+    OutputChar('\t');  // no more tables in this document: cells as tab-separated text
+}
+
+void TRtfReader::EndRow() {
+  const int level = TableLevel() > 0 ? TableLevel() : Tables.Depth();
+  Flush();
+  CellBreakPending = false;
+  if (Tables.EndRow(level, RowDefs[Clamp(level, 1, RtfMaxTableDepth)], Colors)) return;
+  if (Tables.Depth() == 0 && Tables.Exhausted()) {  // rows as paragraphs
+    Cursor.setBlockFormat(BlockFormat(State().Para));
+    Cursor.insertBlock();
+  }
 }
 
 void TRtfReader::FinishPicture() {
   TPicture picture = std::move(Picture);
   Picture = TPicture();
-  if (picture.TooLarge || picture.Data.isEmpty() || Stack.empty()) return;
-  if (State().Destination != TDestination::Text || State().Char.Hidden) return;
-  const char* format = nullptr;
-  if (picture.Format == TPicture::TFormat::Png) format = "png";
-  if (picture.Format == TPicture::TFormat::Jpeg) format = "jpeg";
-  if (format == nullptr) return;  // metafiles and device-dependent bitmaps are not shown
+  if (picture.TooLarge || Stack.empty()) return;
+  const TDestination here = State().Destination;
+  if ((here != TDestination::Text && here != TDestination::Fallback) || State().Char.Hidden) return;
+  if (picture.FromFallback && ShapePictureShown) return;  // the better copy is shown already
 
-  QBuffer buffer(&picture.Data);
-  if (!buffer.open(QIODevice::ReadOnly)) return;
-  QImageReader reader(&buffer, format);
-  reader.setAutoDetectImageFormat(false);  // only the decoder the picture names
-  const QSize size = reader.size();
-  if (!size.isValid() || size.isEmpty()) return;
-  const long long pixels = static_cast<long long>(size.width()) * size.height();
-  if (pixels > RtfMaxImagePixels || ImagePixels + pixels > 4 * RtfMaxImagePixels) return;
-  const QImage image = reader.read();
-  if (image.isNull()) return;
-  ImagePixels += pixels;
-
-  // Shown size: the goal size in twips if given, else the picture's own pixels; then the scale.
-  double width = picture.GoalWidth > 0 ? picture.GoalWidth / TwipsPerPixel : image.width();
-  double height = picture.GoalHeight > 0 ? picture.GoalHeight / TwipsPerPixel : image.height();
+  // Shown size: the goal size in twips if given, else the picture's own size; then the scale.
+  // A metafile's own size (\picw, \pich) is in hundredths of a millimetre.
+  QImage image;
+  double width = 0;
+  double height = 0;
+  const long long pixelsLeft = std::min(RtfMaxImagePixels, 4 * RtfMaxImagePixels - ImagePixels);
+  if (picture.Format == TRtfPictureFormat::Metafile) {
+    width = picture.GoalWidth > 0 ? picture.GoalWidth / TwipsPerPixel : picture.Width * 96.0 / 2540.0;
+    height = picture.GoalHeight > 0 ? picture.GoalHeight / TwipsPerPixel : picture.Height * 96.0 / 2540.0;
+  } else {
+    if (picture.Data.isEmpty()) return;
+    image = RtfDecodePicture(picture.Format, picture.Data, pixelsLeft);
+    if (image.isNull()) return;
+    width = picture.GoalWidth > 0 ? picture.GoalWidth / TwipsPerPixel : image.width();
+    height = picture.GoalHeight > 0 ? picture.GoalHeight / TwipsPerPixel : image.height();
+  }
   if (picture.ScaleX > 0) width = width * std::min(picture.ScaleX, 10000) / 100.0;
   if (picture.ScaleY > 0) height = height * std::min(picture.ScaleY, 10000) / 100.0;
+  if (picture.Format == TRtfPictureFormat::Metafile) {
+    // The empty box is drawn at its shown size, so it counts against the pixel limits.
+    if (!(width >= 1 && height >= 1) || width > 16384 || height > 16384) return;
+    const QSize size(static_cast<int>(width + 0.5), static_cast<int>(height + 0.5));
+    if (static_cast<long long>(size.width()) * size.height() > pixelsLeft) return;
+    image = RtfEmptyBox(size);
+    if (image.isNull()) return;
+  }
+  ImagePixels += static_cast<long long>(image.width()) * image.height();
   width = std::max(1.0, std::min(width, 16384.0));
   height = std::max(1.0, std::min(height, 16384.0));
 
-  BeforeOutput();  // a pending cell separator or line break goes before the picture
+  BeforeOutput();  // the picture goes where text would
   Flush();
   const QString name = QStringLiteral("rtf-image-%1").arg(++ImageCount);
   Document.addResource(QTextDocument::ImageResource, QUrl(name), image);
@@ -688,6 +911,7 @@ void TRtfReader::FinishPicture() {
   imageFormat.setWidth(width);
   imageFormat.setHeight(height);
   Cursor.insertImage(imageFormat);
+  if (State().InShapePicture) ShapePictureShown = true;
 }
 
 void TRtfReader::FinishDocument() {
@@ -698,11 +922,25 @@ void TRtfReader::FinishDocument() {
     FinishPicture();
   }
   Flush();
+  if (!Footnotes.empty() && !ReplayingFootnotes) ReplayFootnotes();
   if (Stack.empty()) Stack.emplace_back();
-  Cursor.setBlockFormat(BlockFormat(State().Para));
-  // A closing \par leaves an empty last paragraph, which is not shown.
+  if (Tables.Depth() > 0) {
+    Tables.CloseAll();
+  } else {
+    Cursor.setBlockFormat(BlockFormat(State().Para));
+  }
+  // Paragraphs keep their lines (each is marked so); the text of a cell wraps within its cell, so
+  // that the cells keep the widths the writer gave them.
+  QTextOption option = Document.defaultTextOption();
+  option.setTabStopDistance(DefaultTabTwips / TwipsPerPixel);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  Document.setDefaultTextOption(option);
+  // A closing \par leaves an empty last paragraph, which is not shown (unless a table ends
+  // there: a table is always followed by a paragraph).
   const QTextBlock last = Document.lastBlock();
-  if (Document.blockCount() > 1 && last.length() <= 1) {
+  const QTextBlock previous = last.previous();
+  if (Document.blockCount() > 1 && last.length() <= 1 && previous.isValid() &&
+      QTextCursor(previous).currentFrame() == Document.rootFrame() && QTextCursor(previous).currentTable() == nullptr) {
     Cursor.movePosition(QTextCursor::End);
     Cursor.deletePreviousChar();
   }
@@ -751,12 +989,42 @@ QTextCharFormat TRtfReader::CharFormat(const TCharProps& props) const {
 
 QTextBlockFormat TRtfReader::BlockFormat(const TParaProps& props) const {
   QTextBlockFormat format;
+  format.setNonBreakableLines(Tables.Depth() == 0);
   format.setAlignment(props.Align);
   format.setLeftMargin(props.LeftTwips / TwipsPerPixel);
   format.setRightMargin(props.RightTwips / TwipsPerPixel);
   format.setTextIndent(props.FirstTwips / TwipsPerPixel);
   format.setTopMargin(props.BeforeTwips / TwipsPerPixel);
   format.setBottomMargin(props.AfterTwips / TwipsPerPixel);
+  if (props.LineTwips != 0) {
+    if (props.LineMultiple && props.LineTwips > 0)
+      format.setLineHeight(props.LineTwips * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+    else if (props.LineTwips > 0)
+      format.setLineHeight(props.LineTwips / TwipsPerPixel, QTextBlockFormat::MinimumHeight);
+    else
+      format.setLineHeight(-props.LineTwips / TwipsPerPixel, QTextBlockFormat::FixedHeight);
+  }
+  // RTF counts tab stops from the left margin, Qt from where the line starts: the stops are moved
+  // by where the first line starts (later lines of the paragraph start elsewhere, and keep that
+  // shift). A hanging first line has one more stop at the paragraph's indent, where a list's text
+  // starts after its bullet.
+  std::vector<QTextOption::Tab> tabs = props.Tabs;
+  if (props.FirstTwips < 0 && props.LeftTwips > 0 &&
+      std::none_of(tabs.begin(), tabs.end(), [&](const QTextOption::Tab& t) { return t.position == props.LeftTwips; }))
+    tabs.emplace_back(props.LeftTwips, QTextOption::LeftTab);
+  if (!tabs.empty()) {
+    std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+      return a.position < b.position;
+    });
+    const int lineStart = props.LeftTwips + props.FirstTwips;
+    QList<QTextOption::Tab> positions;
+    for (QTextOption::Tab tab : tabs) {
+      if (tab.position <= lineStart) continue;  // behind the line's start: never reached
+      tab.position = (tab.position - lineStart) / TwipsPerPixel;
+      positions.append(tab);
+    }
+    format.setTabPositions(positions);
+  }
   return format;
 }
 

@@ -1,6 +1,12 @@
 // Reads rich text (RTF) into a QTextDocument: text in its code pages, fonts, sizes, bold, italic,
-// underline, strike-out, colours, paragraph alignment and indents, tabs and breaks, tables as
-// tab-separated rows, and PNG/JPEG pictures as images of the document.
+// underline, strike-out, super- and subscript, colours and highlighting, paragraph alignment,
+// indents, spacing and tab stops, list marks, field results, footnotes (after the text), tables as
+// tables (QTextTable) with their cell widths and formats, and PNG, JPEG and bitmap pictures as images
+// of the document (metafiles as empty boxes of their size).
+//
+// Paragraphs outside tables are marked as non-breakable lines, and the document's wrap mode lets the
+// text of a cell wrap within its cell: shown with that wrap mode, long lines scroll sideways while
+// the cells keep their widths.
 #pragma once
 
 #include <cstddef>

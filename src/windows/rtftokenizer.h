@@ -41,6 +41,8 @@ class TRtfTokenizer {
   const char* TakeBinary(std::int64_t count, std::size_t& length);
 
   std::size_t Position() const { return Pos; }
+  // Goes back (or on) to a position seen before.
+  void Seek(std::size_t position) { Pos = position < Size ? position : Size; }
   bool AtEnd() const { return Pos >= Size; }
 
  private:

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -77,7 +78,8 @@ void TFormTextViewer::LoadFromStream(TMemoryStream& stream) {
   // The new content is built aside, so that a stream that cannot be shown leaves the old one.
   auto* document = new QTextDocument(RichEdit);
   document->setDefaultFont(RichEdit->font());
-  if (!ReadRtf(bytes, *document)) {
+  const bool rich = ReadRtf(bytes, *document);
+  if (!rich) {
     if (!CanShowAsText(bytes)) {
       delete document;
       throw std::runtime_error("Failed to Load Stream");
@@ -88,7 +90,11 @@ void TFormTextViewer::LoadFromStream(TMemoryStream& stream) {
   // The box deletes the document it made itself; one of ours (a previous note) we delete.
   QTextDocument* previous = RichEdit->document();
   const bool ours = previous != nullptr && previous->parent() == RichEdit;
+  const QTextOption option = document->defaultTextOption();
   RichEdit->setDocument(document);
+  // The box sets its own no-wrap mode on the document; a rich note keeps the reader's, in which
+  // only the text inside table cells wraps (its paragraphs are non-breakable lines).
+  if (rich) document->setDefaultTextOption(option);
   if (ours) delete previous;
   RichEdit->moveCursor(QTextCursor::Start);
 }

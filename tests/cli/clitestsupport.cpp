@@ -188,8 +188,14 @@ THandMade THandMade::Clean() {
   texture.Width = 2;
   texture.Height = 3;
   texture.Components = 3;
+  auto& floor = AddChunk<TGXChunkImageRawRgba>(*room, 110, 1, "FLOOR", Deflated(std::string(3, '\x40')));
+  floor.Width = 1;
+  floor.Height = 1;
+  floor.Components = 3;
   auto sound = NewList(201, gx::kListSound, "Preludio");
-  AddChunk<TGXChunkWav>(*sound, 201, 0, "tune", Deflated(std::string(400, '\0')));
+  std::string square;  // a quarter of a second of a square wave, loud enough to hear
+  for (int i = 0; i < 11025 / 4; ++i) square += (i / 25) % 2 != 0 ? std::string("\x00\x10", 2) : std::string("\x00\xf0", 2);
+  AddChunk<TGXChunkWav>(*sound, 201, 0, "tune", Deflated(square));
   auto opera = NewList(301, gx::kListOpera, "Nativit\xe0");
   AddChunk<TGXChunkRtf>(*opera, 301, 0, "Scheda", {'{', '\\', 'r', 't', 'f', '1', '}'});
   file.Lists.push_back(std::move(room));

@@ -61,7 +61,8 @@ extern const char kRoomScene[];
 // A data file made directly with the writer, for damaged-file tests.
 struct THandMade {
   std::vector<std::unique_ptr<TGXChunkList>> Lists;
-  // A clean file: rooms 110 and 120 with works 301, sound 201, opera 301 with a note.
+  // A clean file: rooms 110 (its floor textured) and 120 with work 301, a quarter-second sound
+  // 201, opera 301 with an RTF note.
   static THandMade Clean();
   TGXChunkList& List(std::int32_t id);
   // Writes every list; false when the writer refuses.

@@ -190,7 +190,8 @@ TEST_F(PackRefusalTest, NamesThatDoNotFitOrCannotBeEncoded) {
   ExpectRefused(Pack(R"({"lists": [)" + Opera(std::string(256, 'a')) + "]}"), "at most 255 fit");
   // 255 bytes fit, and an accented letter is one byte in the file.
   SaveText(scratch.Path("fits.json"), R"({"lists": [)" + Opera(std::string(254, 'a') + "à") + "]}");
-  EXPECT_EQ(RunTool({"pack", scratch.Path("fits.json"), "-o", scratch.Path("fits.bin")}).Status, 0);
+  // (An exhibition of one opera and no rooms is forced through the check that follows every pack.)
+  EXPECT_EQ(RunTool({"pack", scratch.Path("fits.json"), "-o", scratch.Path("fits.bin"), "--force"}).Status, 0);
   ExpectRefused(Pack(R"({"lists": [)" + Opera("Ἀθηνᾶ") + "]}"), "Windows-1252 cannot hold");
   ExpectRefused(Pack(R"({"lists": [)" + Opera("Opera", 301, R"(, "notes": [ { "name": "€ ok ✓", "file": "note.rtf" } ])") + "]}"),
                 "Windows-1252 cannot hold");

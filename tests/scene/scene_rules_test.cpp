@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -158,4 +159,23 @@ TEST(SceneBuild, TexturesByNameLastShapeWinsBadChunksSkipped) {
   auto shortChunk = TextureChunk("tela", 2, 2, 3);
   shortChunk->Width = 4;
   EXPECT_EQ(SetTexture(root.node, *shortChunk), -1);
+
+  // Left empty: only the unnamed texture node.
+  const std::vector<SoTexture2*> empty = FindEmptyTextures(root.node);
+  ASSERT_EQ(empty.size(), 1u);
+  EXPECT_EQ(empty[0]->getName(), SbName(""));
+}
+
+TEST(ShapeReader, CountsTheTopLevelNodesCoinLeavesUnread) {
+  std::string errors;
+  int ignored = -1;
+  Ref one(ReadShapeText(reinterpret_cast<const std::uint8_t*>(kWorks), std::strlen(kWorks), &errors, &ignored));
+  EXPECT_EQ(ignored, 0);
+  const std::string three = std::string(kWorks) + "Cube {}\nDEF KD_304 IndexedFaceSet {}\n";
+  Ref first(ReadShapeText(reinterpret_cast<const std::uint8_t*>(three.data()), three.size(), &errors, &ignored));
+  ASSERT_NE(first.node, nullptr);
+  EXPECT_EQ(ignored, 2);
+  EXPECT_EQ(errors, "");
+  SoPath* missing = FindWork(first.node, 304);  // read to be counted, then dropped
+  EXPECT_EQ(missing, nullptr);
 }

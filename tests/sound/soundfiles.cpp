@@ -84,9 +84,11 @@ std::string PackSounds(const TempDir& folder, const std::string& path, const std
   const std::string manifestPath = folder.File("manifest.json");
   std::ofstream(manifestPath) << manifest;
 
+  // Sounds alone make no exhibition (no rooms, no works): the check after packing says so, and
+  // --force keeps the file anyway.
   QProcess pack;
   pack.start(QString::fromLocal8Bit(PINACORA_DATA_TOOL),
-             {"pack", QString::fromStdString(manifestPath), "-o", QString::fromStdString(path), "--quiet"});
+             {"pack", QString::fromStdString(manifestPath), "-o", QString::fromStdString(path), "--quiet", "--force"});
   if (!pack.waitForFinished(30000)) return "pinacora-data pack did not finish";
   if (pack.exitStatus() != QProcess::NormalExit || pack.exitCode() != 0)
     return "pinacora-data pack failed: " + pack.readAllStandardError().toStdString();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFile>
 #include <QScrollBar>
@@ -13,6 +14,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QUrl>
 
 #include <stdexcept>
@@ -152,6 +154,36 @@ TEST(TFormTextViewer, LongLinesScrollSideways) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(window.RichEdit->document()->firstBlock().layout()->lineCount(), 1);
   EXPECT_GT(window.RichEdit->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST(TFormTextViewer, TablesKeepTheirColumnsAndScrollSideways) {
+  // Three 200-pixel columns in a 320-pixel window: the cells keep their widths (a long cell text
+  // wraps inside its cell), the window scrolls sideways, a long paragraph stays one line.
+  TFormTextViewer window;
+  TMemoryStream stream = StreamOf("{\\rtf1 " + std::string(60, 'w') + " " + std::string(60, 'w') +
+                                  "\\par\\trowd\\cellx3000\\cellx6000\\cellx9000"
+                                  "\\intbl Autore e bottega del maestro fiorentino\\cell b\\cell c\\cell\\row\\pard end}");
+  window.LoadFromStream(stream);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTextDocument* document = window.RichEdit->document();
+  EXPECT_EQ(document->firstBlock().layout()->lineCount(), 1);
+  EXPECT_GT(window.RichEdit->horizontalScrollBar()->maximum(), 0);
+  QTextTable* table = nullptr;
+  for (QTextFrame* frame : document->rootFrame()->childFrames())
+    if ((table = qobject_cast<QTextTable*>(frame)) != nullptr) break;
+  ASSERT_NE(table, nullptr);
+  QAbstractTextDocumentLayout* layout = document->documentLayout();
+  const QTextBlock first = table->cellAt(0, 0).firstCursorPosition().block();
+  const QTextBlock second = table->cellAt(0, 1).firstCursorPosition().block();
+  EXPECT_GT(first.layout()->lineCount(), 1);
+  EXPECT_NEAR(layout->blockBoundingRect(second).x() - layout->blockBoundingRect(first).x(), 200.0, 1.0);
+
+  // A plain-text note still never wraps.
+  TMemoryStream plain = StreamOf(std::string(60, 'w') + " " + std::string(60, 'w'));
+  window.LoadFromStream(plain);
+  QApplication::processEvents();
+  EXPECT_EQ(window.RichEdit->document()->firstBlock().layout()->lineCount(), 1);
 }
 
 TEST(TFormTextViewer, ShowToolShowsAndHidesKeepingTheText) {

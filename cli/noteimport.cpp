@@ -1,0 +1,399 @@
+#include "noteimport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "cp1252.h"
+#include "fileio.h"
+#include "runprogram.h"
+
+namespace {
+
+// A converted document is small; a converter that takes longer than this has hung.
+constexpr int kPandocSeconds = 120;
+
+using Bytes = std::vector<std::uint8_t>;
+
+bool StartsWith(const Bytes& bytes, std::size_t at, const char* text) {
+  const std::size_t n = std::strlen(text);
+  return bytes.size() >= at + n && std::memcmp(bytes.data() + at, text, n) == 0;
+}
+
+bool StartsWithNoCase(const Bytes& bytes, std::size_t at, const char* text) {
+  const std::size_t n = std::strlen(text);
+  if (bytes.size() < at + n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::tolower(bytes[at + i]) != std::tolower(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
+}
+
+bool Contains(const Bytes& bytes, const char* text) {
+  const std::size_t n = std::strlen(text);
+  return std::search(bytes.begin(), bytes.end(), text, text + n) != bytes.end();
+}
+
+std::string Extension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+// Past a UTF-8 byte-order mark and white space.
+std::size_t SkipLead(const Bytes& bytes) {
+  std::size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
+  while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n')) ++at;
+  return at;
+}
+
+// What a file that is not a note appears to be, by its signature; empty when nothing is known.
+std::string KnownBinaryKind(const Bytes& b) {
+  struct Signature {
+    std::size_t At;
+    std::size_t Length;
+    const char* Bytes;
+    const char* Kind;
+  };
+#define SIG(at, bytes, kind) {at, sizeof(bytes) - 1, bytes, kind}
+  static const Signature kSignatures[] = {
+      SIG(0, "\x89PNG\r\n\x1A\n", "a PNG picture"),
+      SIG(0, "\xFF\xD8\xFF", "a JPEG picture"),
+      SIG(0, "GIF8", "a GIF picture"),
+      SIG(0, "II*\0", "a TIFF picture"),
+      SIG(0, "MM\0*", "a TIFF picture"),
+      SIG(0, "BM", "a BMP picture"),
+      SIG(8, "WEBP", "a WebP picture"),
+      SIG(8, "WAVE", "a WAV sound"),
+      SIG(8, "AVI ", "an AVI movie"),
+      SIG(0, "OggS", "an Ogg sound or movie"),
+      SIG(0, "fLaC", "a FLAC sound"),
+      SIG(0, "ID3", "an MP3 sound"),
+      SIG(4, "ftyp", "an MP4 or QuickTime movie"),
+      SIG(0, "\x1A\x45\xDF\xA3", "a Matroska or WebM movie"),
+      SIG(0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11", "a Windows Media (ASF) movie"),
+      SIG(0, "\0\0\1\xBA", "an MPEG movie"),
+      SIG(0, "%PDF", "a PDF document; save the text as DOCX, ODT or RTF"),
+      SIG(0, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", "an old Microsoft Office (.doc) file; save it as DOCX, ODT or RTF"),
+      SIG(0, "\x1F\x8B", "a gzip archive"),
+      SIG(0, "7z\xBC\xAF", "a 7-Zip archive"),
+      SIG(0, "Rar!", "a RAR archive"),
+      SIG(0, "\x7F" "ELF", "a program"),
+  };
+#undef SIG
+  for (const Signature& s : kSignatures) {
+    if (b.size() >= s.At + s.Length && std::memcmp(b.data() + s.At, s.Bytes, s.Length) == 0) {
+      if (s.At == 8 && !StartsWith(b, 0, "RIFF")) continue;
+      return s.Kind;
+    }
+  }
+  return std::string();
+}
+
+// Office documents are ZIP archives; the names of their parts tell them apart.
+enum class Zipped { NotZip, Odt, Docx, Other };
+Zipped ZipKind(const Bytes& b, std::string& kind) {
+  if (!StartsWith(b, 0, "PK\x03\x04")) return Zipped::NotZip;
+  // An OpenDocument file starts with its uncompressed "mimetype" part.
+  if (StartsWith(b, 30, "mimetype")) {
+    if (StartsWith(b, 38, "application/vnd.oasis.opendocument.text")) return Zipped::Odt;
+    if (StartsWith(b, 38, "application/vnd.oasis.opendocument.spreadsheet")) kind = "an OpenDocument spreadsheet";
+    else if (StartsWith(b, 38, "application/vnd.oasis.opendocument.presentation")) kind = "an OpenDocument presentation";
+    else if (StartsWith(b, 38, "application/epub+zip")) kind = "an EPUB book";
+    else kind = "an OpenDocument file that is not a text document";
+    return Zipped::Other;
+  }
+  if (Contains(b, "word/document.xml")) return Zipped::Docx;
+  if (Contains(b, "xl/workbook.xml")) kind = "an Excel spreadsheet";
+  else if (Contains(b, "ppt/presentation.xml")) kind = "a PowerPoint presentation";
+  else kind = "a ZIP archive";
+  return Zipped::Other;
+}
+
+bool LooksLikeHtml(const Bytes& b, std::size_t at) {
+  return StartsWithNoCase(b, at, "<!doctype html") || StartsWithNoCase(b, at, "<html") ||
+         StartsWithNoCase(b, at, "<head") || StartsWithNoCase(b, at, "<body");
+}
+
+// Strict UTF-8 (no overlong forms, no surrogates) to UTF-16; false at the first broken sequence.
+bool DecodeUtf8(const Bytes& b, std::size_t at, std::u16string& out) {
+  out.clear();
+  out.reserve(b.size() - at);
+  while (at < b.size()) {
+    const std::uint8_t lead = b[at];
+    char32_t c;
+    int extra;
+    if (lead < 0x80) {
+      c = lead, extra = 0;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      c = lead & 0x1F, extra = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      c = lead & 0x0F, extra = 2;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      c = lead & 0x07, extra = 3;
+    } else {
+      return false;
+    }
+    if (at + std::size_t(extra) >= b.size()) return false;  // cut short at the end
+    for (int k = 1; k <= extra; ++k) {
+      const std::uint8_t next = b[at + std::size_t(k)];
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) {
+      return false;
+    }
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(char16_t(0xD800 + (c >> 10)));
+      out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(char16_t(c));
+    }
+    at += std::size_t(extra) + 1;
+  }
+  return true;
+}
+
+void DecodeUtf16(const Bytes& b, bool bigEndian, std::u16string& out) {
+  out.clear();
+  for (std::size_t i = 2; i + 1 < b.size(); i += 2) {
+    out.push_back(bigEndian ? char16_t((b[i] << 8) | b[i + 1]) : char16_t(b[i] | (b[i + 1] << 8)));
+  }
+}
+
+void DecodeCp1252(const Bytes& b, std::u16string& out) {
+  const std::string utf8 = Cp1252ToUtf8(std::string(b.begin(), b.end()));
+  DecodeUtf8(Bytes(utf8.begin(), utf8.end()), 0, out);
+}
+
+// Text has no NUL and few control characters besides tab, line ends, form feed and the old
+// end-of-file mark.
+bool LooksLikeText(const std::u16string& text) {
+  std::size_t controls = 0;
+  for (const char16_t c : text) {
+    if (c == 0) return false;
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A) ++controls;
+  }
+  return controls * 100 <= text.size();
+}
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(char(c));
+    } else if (c < 0x800) {
+      out.push_back(char(0xC0 | (c >> 6)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(char(0xE0 | (c >> 12)));
+      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (c >> 18)));
+      out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+// The Windows-1252 byte of a character, or 0 when it has none (or is a control character).
+std::uint8_t Cp1252Byte(char16_t c) {
+  if (c >= 0xA0 && c <= 0xFF) return std::uint8_t(c);
+  static const std::u16string kHigh = [] {
+    std::string bytes;
+    for (int b = 0x80; b <= 0x9F; ++b) bytes.push_back(char(b));
+    const std::string utf8 = Cp1252ToUtf8(bytes);
+    std::u16string decoded;
+    DecodeUtf8(Bytes(utf8.begin(), utf8.end()), 0, decoded);
+    return decoded;
+  }();
+  for (std::size_t i = 0; i < kHigh.size(); ++i) {
+    if (kHigh[i] == c && c > 0x9F) return std::uint8_t(0x80 + i);
+  }
+  return 0;
+}
+
+void AppendEscaped(std::string& rtf, char16_t c) {
+  char escape[16];
+  if (const std::uint8_t b = Cp1252Byte(c)) {
+    std::snprintf(escape, sizeof escape, "\\'%02x", unsigned(b));
+  } else {
+    // RTF numbers a Unicode character as a signed 16-bit value; "?" stands in for old readers.
+    std::snprintf(escape, sizeof escape, "\\u%d?", int(static_cast<std::int16_t>(c)));
+  }
+  rtf += escape;
+}
+
+// RTF that came as UTF-16: its ASCII is the document; anything else is kept as a Unicode escape.
+std::string Utf16RtfToBytes(const std::u16string& text) {
+  std::string rtf;
+  for (const char16_t c : text) {
+    if (c < 0x80) rtf.push_back(char(c));
+    else AppendEscaped(rtf, c);
+  }
+  return rtf;
+}
+
+bool Fail(std::string& error, const std::string& message) {
+  error = message;
+  return false;
+}
+
+std::string TempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/pinacora-note-XXXXXX";
+  return mkdtemp(&folder[0]) != nullptr ? folder : std::string();
+}
+
+// Converts a document with pandoc. Text formats arrive as UTF-8 text, the others as their file.
+bool ConvertWithPandoc(const std::string& path, const std::string& format, const std::string& kind,
+                       const std::string* utf8Text, Bytes& rtf, std::string& error) {
+  if (FindProgram("pandoc").empty()) {
+    return Fail(error, path + ": " + kind + "; turning it into a note needs pandoc, which is not installed "
+                       "(install the Debian package \"pandoc\", or save the note as RTF or plain text)");
+  }
+  const std::string folder = TempFolder();
+  if (folder.empty()) return Fail(error, path + ": cannot make a temporary folder for pandoc");
+  const std::string input = utf8Text != nullptr ? folder + "/note." + format : path;
+  const std::string output = folder + "/note.rtf";
+  bool ok = true;
+  if (utf8Text != nullptr) {
+    ok = WriteWholeFile(input, reinterpret_cast<const std::uint8_t*>(utf8Text->data()), utf8Text->size(), error);
+  }
+  if (ok) {
+    const TProgramRun run =
+        RunProgram({"pandoc", "--from=" + format, "--to=rtf", "--standalone", "--output=" + output, input}, kPandocSeconds);
+    if (!run.Started) {
+      ok = Fail(error, path + ": could not start pandoc");
+    } else if (run.TimedOut) {
+      ok = Fail(error, path + ": pandoc took more than " + std::to_string(kPandocSeconds) + " seconds and was stopped");
+    } else if (run.Status != 0) {
+      ok = Fail(error, path + ": pandoc could not read " + kind + (run.Errors.empty() ? "" : ": " + run.Errors));
+    } else {
+      std::string readError;
+      ok = ReadWholeFile(output, rtf, readError);
+      if (!ok) error = path + ": pandoc wrote nothing readable (" + readError + ")";
+      else if (!StartsWith(rtf, 0, "{\\rtf")) ok = Fail(error, path + ": pandoc did not write RTF");
+    }
+  }
+  if (utf8Text != nullptr) unlink(input.c_str());
+  unlink(output.c_str());
+  rmdir(folder.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string PlainTextToRtf(const std::u16string& text) {
+  std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs22\n";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == '\\' || c == '{' || c == '}') {
+      rtf += '\\';
+      rtf += char(c);
+    } else if (c == '\n' || c == '\r') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;  // Windows line ends
+      rtf += "\\par\n";
+    } else if (c == '\t') {
+      rtf += "\\tab ";
+    } else if (c == '\f') {
+      rtf += "\\page\n";
+    } else if (c >= 0x20 && c < 0x7F) {
+      rtf += char(c);
+    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFEFF) {
+      continue;  // control characters and byte-order marks are not text
+    } else {
+      AppendEscaped(rtf, c);
+    }
+  }
+  rtf += "\n}\n";
+  return rtf;
+}
+
+bool NoteBytesToRtf(const Bytes& bytes, const std::string& path, Bytes& rtf, std::string& error, std::string* notice) {
+  if (bytes.empty()) return Fail(error, path + ": the file is empty");
+  const std::size_t start = SkipLead(bytes);
+  if (StartsWith(bytes, start, "{\\rtf")) {
+    rtf.assign(bytes.begin() + std::ptrdiff_t(start), bytes.end());
+    return true;
+  }
+
+  std::string kind;
+  switch (ZipKind(bytes, kind)) {
+    case Zipped::Odt: return ConvertWithPandoc(path, "odt", "an ODT document", nullptr, rtf, error);
+    case Zipped::Docx: return ConvertWithPandoc(path, "docx", "a DOCX document", nullptr, rtf, error);
+    case Zipped::Other: return Fail(error, path + ": " + kind + ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)");
+    case Zipped::NotZip: break;
+  }
+
+  // The text, whatever its encoding.
+  std::u16string text;
+  std::string encoding;
+  if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF")) {
+    DecodeUtf16(bytes, bytes[0] == 0xFE, text);
+    encoding = "UTF-16";
+  } else if (DecodeUtf8(bytes, StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0, text)) {
+    encoding = "UTF-8";
+  } else {
+    DecodeCp1252(bytes, text);
+    encoding = "Windows-1252";
+  }
+  if (!LooksLikeText(text)) {
+    // A kind may come with advice after a semicolon; it goes last.
+    std::string known = KnownBinaryKind(bytes), advice;
+    if (known.empty()) known = "binary data";
+    const std::size_t semicolon = known.find("; ");
+    if (semicolon != std::string::npos) {
+      advice = known.substr(semicolon);
+      known.resize(semicolon);
+    }
+    return Fail(error, path + ": " + known + ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)" + advice);
+  }
+  if (encoding == "UTF-16") {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
+    if (text.compare(at, 5, u"{\\rtf") == 0) {
+      const std::string converted = Utf16RtfToBytes(text.substr(at));
+      rtf.assign(converted.begin(), converted.end());
+      return true;
+    }
+  }
+  if (encoding == "Windows-1252" && notice != nullptr) {
+    *notice = path + ": not UTF-8 text; read as Windows-1252";
+  }
+
+  const std::string ext = Extension(path);
+  std::size_t textStart = 0;
+  while (textStart < text.size() && (text[textStart] == 0xFEFF || text[textStart] <= ' ')) ++textStart;
+  const std::string lead = Utf16ToUtf8(text.substr(textStart, 16));
+  const bool html = ext == "html" || ext == "htm" || ext == "xhtml" || LooksLikeHtml(Bytes(lead.begin(), lead.end()), 0);
+  if (html || ext == "md" || ext == "markdown" || ext == "mkd" || ext == "mdown") {
+    const std::string utf8 = Utf16ToUtf8(text);
+    return ConvertWithPandoc(path, html ? "html" : "markdown", html ? "an HTML page" : "a Markdown text", &utf8, rtf, error);
+  }
+  const std::string converted = PlainTextToRtf(text);
+  rtf.assign(converted.begin(), converted.end());
+  return true;
+}
+
+bool ImportNote(const std::string& path, Bytes& rtf, std::string& error, std::string* notice) {
+  Bytes bytes;
+  if (!ReadWholeFile(path, bytes, error)) return false;
+  return NoteBytesToRtf(bytes, path, rtf, error, notice);
+}
