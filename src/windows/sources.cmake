@@ -4,6 +4,8 @@
 target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.h
+  ${CMAKE_CURRENT_LIST_DIR}/nativesizelayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nativesizelayout.h
   ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.h
   ${CMAKE_CURRENT_LIST_DIR}/aboutmusic.cpp
