@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # Soak: runs the built program on an exhibition for a while and does what visitors and staff do,
-# sampling its memory and CPU; ends with a report. Exit status 1 when the program crashed or hung.
-#   soak.sh PROGRAM DATAFILE SECONDS [REPORT_FILE]
-# Needs Xvfb, xdotool and OpenAL (its sound goes to a wave file in a scratch folder).
+# sampling its memory and CPU and checking that every window it opens is above the 3D view; ends
+# with a report. Exit status 1 when the program crashed or hung, or a window was behind the view.
+#   soak.sh [--wm none|openbox|matchbox] PROGRAM DATAFILE SECONDS [REPORT_FILE]
+# The window manager (default none) is started on the private display before the program.
+# Needs Xvfb, xdotool, x11-utils and OpenAL (its sound goes to a wave file in a scratch folder).
 set -u
 . "$(dirname "$0")/../scripts/own-display.sh"
+. "$(dirname "$0")/../scripts/stacking.sh"
+wm=none
+if [ "${1:-}" = "--wm" ]; then wm=$2; shift 2; fi
 program=$1 data=$2 seconds=$3 report=${4:-}
 
 work=$(mktemp -d)
-cleanup() { kill "$pid" 2>/dev/null; kill "$xpid" 2>/dev/null; rm -rf "$work"; }
+cleanup() {
+  kill "$pid" 2>/dev/null
+  [ -n "${wmpid:-}" ] && kill "$wmpid" 2>/dev/null
+  kill "$xpid" 2>/dev/null
+  rm -rf "$work"
+}
 trap cleanup EXIT
 export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run
 mkdir -p "$work/run" && chmod 700 "$work/run"
@@ -16,6 +26,7 @@ printf '[general]\ndrivers=wave\n[wave]\nfile=%s/sound.wav\n' "$work" > "$work/a
 export ALSOFT_CONF=$work/alsoft.conf
 
 start_own_display "$work"
+start_window_manager "$wm" || exit 2
 
 cp "$data" "$work/kddata.bin"
 cd "$work"
@@ -26,7 +37,7 @@ sleep 3
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null; }
 alive() { kill -0 "$pid" 2>/dev/null; }
-window() { xdotool search --name "$1" 2>/dev/null | head -n 1; }
+window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 
 main_window=$(window "Mostra virtuale")
 actions=0
@@ -34,14 +45,33 @@ actions=0
 keys() { [ -n "$main_window" ] && xdotool windowfocus "$main_window" 2>/dev/null; xdotool key --clearmodifiers "$@"; actions=$((actions + 1)); }
 click() { xdotool mousemove "$1" "$2" click 1; actions=$((actions + 1)); }
 
+# Every window of the program that is on screen must be above the view; those that are not are
+# counted (once per look) and named in the report.
+behind=0
+behind_names=$work/behind.txt
+: > "$behind_names"
+look() {
+  local names
+  names=$(windows_behind_view)
+  if [ -n "$names" ]; then
+    behind=$((behind + 1))
+    echo "$(($(date +%s) - start)) s: $names" >> "$behind_names"
+  fi
+  for title in "About  Pinacora" "Pinacora : Contribs" "Pinacora :  Info" "Pinacora :  Media Player" "Pinacora :  Playlist"; do
+    xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 && seen["$title"]=$(( ${seen["$title"]:-0} + 1 ))
+  done
+}
+declare -A seen
+
 visit() {
-  case $((RANDOM % 10)) in
+  case $((RANDOM % 11)) in
     0|1|2) click $((RANDOM % 1280)) $((30 + RANDOM % 940)) ;;                  # anywhere in the view
     3) keys alt+v o ;;                                                           # Operas
     4) keys alt+v p ;;                                                           # PlayList
     5) keys alt+o a ;;                                                           # AutoPlay
-    6) keys alt+h a; sleep 2; about=$(window "About  Pinacora")
-       [ -n "$about" ] && xdotool windowfocus "$about" 2>/dev/null; xdotool key Return ;;  # About, then OK
+    6|10) keys alt+h a; sleep 2; about=$(window "About  Pinacora")              # About, then OK
+       look
+       [ -n "$about" ] && xdotool windowfocus "$about" 2>/dev/null; xdotool key Return ;;
     7|8) browser=$(window "Pinacora : Contribs")                                 # a work in the browser
        if [ -n "$browser" ]; then
          xdotool windowfocus "$browser" 2>/dev/null
@@ -51,12 +81,24 @@ visit() {
          keys alt+v o
        fi ;;
     9) browser=$(window "Pinacora : Contribs")                                   # its notes and movies
+       if [ -z "$browser" ]; then keys alt+v o; sleep 1.5; browser=$(window "Pinacora : Contribs"); fi
        if [ -n "$browser" ]; then
          xdotool windowfocus "$browser" 2>/dev/null
-         xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return
+         if [ $((RANDOM % 2)) -eq 0 ]; then
+           xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return     # a note
+         else
+           # The demo's "Nativita" has a movie as the last row of its tree: choose the work in
+           # the list, then open that row.
+           eval "$(xdotool getwindowgeometry --shell "$browser")"
+           xdotool mousemove $((X + 90)) $((Y + 12)) click 1; sleep 0.5
+           xdotool type Nativ; xdotool key Return; sleep 0.5; xdotool key Tab End Return
+         fi
+         sleep 1
          actions=$((actions + 1))
        fi ;;
   esac
+  sleep 0.3
+  look
 }
 
 start=$(date +%s)
@@ -73,7 +115,7 @@ while :; do
   sleep 0.$((2 + RANDOM % 7))
   if [ $((elapsed % 5)) -eq 0 ]; then
     echo "$elapsed $(rss) $(cpu_ticks)" >> "$samples"
-    [ -z "$first_minute_rss" ] && [ "$elapsed" -ge 60 ] && first_minute_rss=$(rss)
+    [ -z "$first_minute_rss" ] && [ "$elapsed" -ge 60 ] && first_minute_rss=$(rss) && first_minute_at=$elapsed
   fi
 done
 
@@ -90,15 +132,24 @@ else
   wait "$pid"; exit_status=$?
   status=crashed
 fi
-hours=$(awk -v s="$seconds" 'BEGIN { print (s > 60 ? s - 60 : s) / 3600 }')
+hours=$(awk -v s="$seconds" -v f="${first_minute_at:-60}" 'BEGIN { print (s > f ? s - f : s) / 3600 }')
 growth=$(awk -v a="$first_minute_rss" -v b="$end_rss" -v h="$hours" -v s="$seconds" \
   'BEGIN { if (a > 0 && s > 300) printf "%.2f %% per hour", (b - a) * 100 / a / h; else print "n/a (run too short)" }')
 {
-  echo "soak: $seconds s on $(basename "$data"), $actions actions"
+  echo "soak: $seconds s on $(basename "$data") under window manager $wm, $actions actions"
   echo "result: $status (exit status $exit_status)"
   echo "resident memory: start $((${start_rss:-0} / 1024)) MB, after the first minute $((${first_minute_rss:-0} / 1024)) MB, end $((${end_rss:-0} / 1024)) MB"
   echo "growth after the first minute: $growth"
   echo "CPU time used: $(awk -v t="${ticks:-0}" 'BEGIN { printf "%.1f", t / 100 }') s"
   echo "sound written by OpenAL: $(stat -c %s sound.wav 2>/dev/null || echo 0) bytes"
+  printf 'windows seen on screen (looks):'
+  for title in "About  Pinacora" "Pinacora : Contribs" "Pinacora :  Info" "Pinacora :  Media Player" "Pinacora :  Playlist"; do
+    printf ' "%s" %d;' "$title" "${seen["$title"]:-0}"
+  done
+  echo
+  echo "looks that found a window behind the view: $behind"
+  head -n 5 "$behind_names"
 } | tee ${report:+"$report"}
-[ "$status" = ok ]
+# The samples (seconds, resident kB, CPU ticks) next to the report, to see the shape of the growth.
+[ -n "$report" ] && cp "$samples" "$report.samples"
+[ "$status" = ok ] && [ "$behind" -eq 0 ]

@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake pkg-config git
   # GUI, scene graph, examiner viewer
-  qtbase5-dev qttools5-dev-tools libqt5opengl5-dev libcoin-dev libsoqt520-dev
+  qtbase5-dev qttools5-dev-tools libqt5opengl5-dev libcoin-dev libsoqt520-dev libxcb1-dev
   # data, sound, movies
   zlib1g-dev libopenal-dev libopenal1
   qtmultimedia5-dev libqt5multimedia5-plugins
@@ -15,6 +15,8 @@ packages=(
   libsndfile1-dev libsamplerate0-dev
   # tests: GoogleTest, a headless X server with software GL, screenshots and clicks
   libgtest-dev xvfb xauth libgl1-mesa-dri x11-utils imagemagick xdotool
+  # the end-to-end tests ask the window manager to close a window
+  wmctrl
   # demo movies and sounds are made at build time; the about box's credits are drawn then too
   ffmpeg fonts-dejavu-core
   # sanitizer and fuzzer builds, memory checks

@@ -36,7 +36,7 @@ if [ "${1:-}" = "sanitize" ]; then
   # end-to-end runs start the built program and the system's tools, whose exit statuses they
   # check; they run with every AddressSanitizer and UBSan check but without leak checking.
   run_suite -LE "e2e|hostile|soak"
-  ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 run_suite -L e2e -LE "hostile|soak"
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 run_suite -L e2e -LE "hostile|soak|package"
 else
   run_suite
 fi

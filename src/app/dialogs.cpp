@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 
+#include "globals.h"
+#include "tformviewer.h"
+
 namespace Dialogs {
 
 namespace {
@@ -18,12 +21,17 @@ SaveFileHook& SaveFileSlot() {
 void SetMessageHook(MessageHook hook) { MessageSlot() = std::move(hook); }
 void SetSaveFileHook(SaveFileHook hook) { SaveFileSlot() = std::move(hook); }
 
+QWidget* Owner() {
+  QWidget* viewer = FormViewer;
+  return viewer != nullptr && viewer->isVisible() ? viewer : nullptr;
+}
+
 void ShowMessage(const QString& caption, const QString& text, QMessageBox::Icon icon) {
   if (MessageSlot()) {
     MessageSlot()(caption, text, icon);
     return;
   }
-  QMessageBox box(icon, caption, text, QMessageBox::Ok);
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, Owner());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
@@ -31,7 +39,7 @@ void ShowMessage(const QString& caption, const QString& text, QMessageBox::Icon 
 QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& fileName, const QString& filter,
                         const QString& defaultSuffix) {
   if (SaveFileSlot()) return SaveFileSlot()(caption, fileName, filter);
-  QFileDialog dialog(parent, caption, QString(), filter);
+  QFileDialog dialog(parent != nullptr ? parent : Owner(), caption, QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(defaultSuffix);
   dialog.selectFile(fileName);

@@ -6,6 +6,7 @@
 
 #include "dialogs.h"
 #include "globals.h"
+#include "modalfocus.h"
 #include "tapplication.h"
 #include "tdatabanker.h"
 #include "tdlgabout.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
   try {
     TApplication application(argc, argv);
     application.QuitOnTerminationSignals();
+    TModalFocus modalFocus;
+    if (TApplication::platformName() == QLatin1String("xcb")) application.installNativeEventFilter(&modalFocus);
     TDataBanker::SetFatalHandler(ShowFatalMessage);
     TDataBanker::SetMovieFolderProvider(MovieFolder);
 

@@ -4,6 +4,7 @@ target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/showtool.cpp
   ${CMAKE_CURRENT_LIST_DIR}/texts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/modalfocus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pseudorandom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tstringrotator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tapplication.cpp

@@ -1,6 +1,7 @@
 #include "tformmain.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -165,6 +166,10 @@ void TFormMain::FormCreate() {
   FormPlaylist->SelectAll();
   SetAutoPlay(true);
   FormPlaylist->PlayNext();
+
+  // Whatever start-up did (a flight or none), the view is drawn over the final client area.
+  FormCanResize();
+  FormViewer->RedrawView();
 }
 
 // Maximised, with or without a window manager: without one, showMaximized() alone leaves the
@@ -229,6 +234,11 @@ void TFormMain::moveEvent(QMoveEvent* event) {
 
 void TFormMain::FileExitClick() { QCoreApplication::quit(); }
 
+void TFormMain::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  FileExitClick();
+}
+
 void TFormMain::ViewTreeViewClick() {
   SetAutoPlay(false);
   if (FormPlaylist != nullptr) FormPlaylist->ShowTool(false);
@@ -252,7 +262,9 @@ void TFormMain::HelpAboutClick() {
   }
   if (FormMediaPlayer != nullptr) FormMediaPlayer->ShowTool(false);
   if (FormTreeView != nullptr) FormTreeView->ShowTool(false);
-  TDlgAbout about(this);
+  // Transient for the view, so that it opens above it; it goes when it closes.
+  QWidget* owner = Dialogs::Owner();
+  TDlgAbout about(owner != nullptr ? owner : this);
   about.exec();
 }
 

@@ -73,6 +73,8 @@ class TFormMain : public QMainWindow {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // Closing the main window ends the program, as "&Exit" does.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   static void CheckResolution();

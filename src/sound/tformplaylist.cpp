@@ -71,6 +71,10 @@ void TFormPlaylist::connectSignals() {
   connect(ButtonClose, &QPushButton::clicked, this, &TFormPlaylist::ButtonCloseClick);
   connect(Timer, &QTimer::timeout, this, &TFormPlaylist::TimerTimer);
   connect(TimerFade, &QTimer::timeout, this, &TFormPlaylist::TimerFadeTimer);
+  // A newly checked item may be one that can play.
+  connect(CheckListBoxSounds, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    if (item->checkState() == Qt::Checked) NothingPlayable = false;
+  });
 }
 
 void TFormPlaylist::FormCreate() {
@@ -133,16 +137,29 @@ TFormPlaylist::TLoadedSound TFormPlaylist::LoadSound(int index) {
 }
 
 void TFormPlaylist::PlayNext() {
-  if (!CurrentSound || NoneChecked()) return;
+  if (NoneChecked() || NothingPlayable) return;
   StopSound();
-  CurrentIndex = NextChecked();
+  // A sound that cannot be made or played is passed over for the next checked one; each checked
+  // sound is tried once. When none can play, the playlist stays silent where it was until
+  // "Select All" or a newly checked item has it try again.
+  const std::int32_t before = CurrentIndex;
+  const int checked = CheckedCount();
+  for (int attempt = 0; attempt < checked; ++attempt) {
+    CurrentIndex = NextChecked();
+    CurrentSound.reset();
+    CurrentSamples = std::vector<std::uint8_t>();
+    TLoadedSound loaded = LoadSound(CurrentIndex);
+    CurrentSound = std::move(loaded.Sound);
+    CurrentSamples = std::move(loaded.Samples);
+    if (!CurrentSound) continue;
+    ShowCurrent();
+    if (StartSound()) return;
+  }
+  StopSound();
   CurrentSound.reset();
   CurrentSamples = std::vector<std::uint8_t>();
-  TLoadedSound loaded = LoadSound(CurrentIndex);
-  CurrentSound = std::move(loaded.Sound);
-  CurrentSamples = std::move(loaded.Samples);
-  ShowCurrent();
-  StartSound();
+  CurrentIndex = before;
+  NothingPlayable = true;
 }
 
 int TFormPlaylist::NextChecked() const {
@@ -155,6 +172,13 @@ int TFormPlaylist::NextChecked() const {
   for (int i = 0; i < count; ++i)
     if (CheckListBoxSounds->item(i)->checkState() == Qt::Checked) return i;
   return -1;
+}
+
+int TFormPlaylist::CheckedCount() const {
+  int checked = 0;
+  for (int i = 0; i < CheckListBoxSounds->count(); ++i)
+    if (CheckListBoxSounds->item(i)->checkState() == Qt::Checked) ++checked;
+  return checked;
 }
 
 bool TFormPlaylist::NoneChecked() const {
@@ -170,11 +194,12 @@ void TFormPlaylist::ShowCurrent() {
   if (FormMain != nullptr) FormMain->ShowBackgroundSound(item->data(kNameRole).toByteArray().toStdString());
 }
 
-void TFormPlaylist::StartSound() {
+bool TFormPlaylist::StartSound() {
   Volume = DSBVOLUME_MIN;
   TimerFade->stop();
-  if (CurrentSound) CurrentSound->Play(0, 0, DSBVOLUME_MIN, -1, 0);
+  const bool started = CurrentSound && SUCCEEDED(CurrentSound->Play(0, 0, DSBVOLUME_MIN, -1, 0));
   TimerFade->start();
+  return started;
 }
 
 void TFormPlaylist::FadeStep() {
@@ -204,6 +229,7 @@ bool TFormPlaylist::IsPlaying() const {
 
 void TFormPlaylist::SetAllChecked(bool checked) {
   StopSound();
+  if (checked) NothingPlayable = false;
   for (int i = 0; i < CheckListBoxSounds->count(); ++i)
     CheckListBoxSounds->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }

@@ -28,7 +28,7 @@ class TFormPlaylist : public QWidget {
   void SelectAll();
   // Stops the sound that plays and unchecks every item.
   void DeselectAll();
-  // Moves to the next checked item and plays it with the fade-in.
+  // Moves to the next checked item that can be played and plays it with the fade-in.
   void PlayNext();
   bool IsPlaying() const;
 
@@ -61,8 +61,10 @@ class TFormPlaylist : public QWidget {
   TLoadedSound LoadSound(int index);
   int NextChecked() const;
   bool NoneChecked() const;
+  int CheckedCount() const;
   void ShowCurrent();
-  void StartSound();
+  // Answers whether the current sound started playing.
+  bool StartSound();
   void FadeStep();
   void ApplyVolume();
   void StopSound();
@@ -82,4 +84,6 @@ class TFormPlaylist : public QWidget {
   std::unique_ptr<CSound> CurrentSound;
   std::int32_t CurrentIndex = -1;
   std::int32_t Volume = DSBVOLUME_MIN;
+  // Set when no checked sound could be played; cleared when items are checked again.
+  bool NothingPlayable = false;
 };

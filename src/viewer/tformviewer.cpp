@@ -1,9 +1,13 @@
 #include "tformviewer.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <iterator>
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/nodes/SoEnvironment.h>
@@ -19,6 +23,11 @@
 
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
 
+namespace {
+// The pauses before each of the redraws that follow a map, expose or resize, in milliseconds.
+constexpr int kSettleIntervals[] = {60, 400, 1500, 4000};
+}  // namespace
+
 TFormViewer::TFormViewer(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName("FormViewer");
@@ -28,6 +37,9 @@ TFormViewer::TFormViewer(QWidget* parent)
   TimerCameraSlerp->setInterval(20);
   connect(TimerCameraSlerp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpTimer);
   TimerCameraSlerp->start();
+  TimerRedraw = new QTimer(this);
+  TimerRedraw->setSingleShot(true);
+  connect(TimerRedraw, &QTimer::timeout, this, &TFormViewer::TimerRedrawTimer);
   FormCreate();
 }
 
@@ -74,6 +86,12 @@ void TFormViewer::createExaminerViewer() {
   layout->setContentsMargins(0, 0, 0, 0);
   ExaminerViewer = new SoQtExaminerViewer(this, nullptr, TRUE, SoQtFullViewer::BUILD_ALL, SoQtViewer::BROWSER);
   layout->addWidget(ExaminerViewer->getBaseWidget());
+  ExaminerViewer->getBaseWidget()->installEventFilter(this);
+  if (QWidget* area = ExaminerViewer->getGLWidget()) {
+    area->installEventFilter(this);
+    area->winId();
+    if (QWindow* native = area->windowHandle()) native->installEventFilter(this);
+  }
 
   ExaminerViewer->setSceneGraph(SceneRoot);
   ExaminerViewer->setTitle(TFormMain::TitleLine.toUtf8().constData());
@@ -97,6 +115,54 @@ void TFormViewer::LoadModels() {
   if (DataBanker == nullptr) return;
   if (SoNode* model = DataBanker->BuildScene(110)) ModelGroup->addChild(model);
   if (SoNode* works = DataBanker->BuildScene(120)) SelectionNode->addChild(works);
+}
+
+void TFormViewer::RedrawView() {
+  if (ExaminerViewer == nullptr) return;
+  ExaminerViewer->scheduleRedraw();
+  // A frame drawn in the same moment as the drawing area is mapped, exposed or resized can be lost
+  // (the GL driver may still draw to the old surface; a busy machine widens that moment), so the
+  // view is drawn again a few times as things settle.
+  SettleRedraws = 0;
+  TimerRedraw->start(kSettleIntervals[0]);
+}
+
+void TFormViewer::TimerRedrawTimer() {
+  if (ExaminerViewer != nullptr) ExaminerViewer->scheduleRedraw();
+  if (++SettleRedraws < static_cast<int>(std::size(kSettleIntervals)))
+    TimerRedraw->start(kSettleIntervals[SettleRedraws]);
+}
+
+void TFormViewer::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (FormMain != nullptr)
+    FormMain->FileExitClick();
+  else
+    QCoreApplication::quit();
+}
+
+void TFormViewer::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
+  QTimer::singleShot(0, this, [this] {
+    if (!isMinimized()) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    RedrawView();
+  });
+}
+
+bool TFormViewer::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Resize:
+    case QEvent::Expose:
+      RedrawView();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 SbViewportRegion TFormViewer::GetViewportRegion() const {

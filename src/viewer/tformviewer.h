@@ -56,6 +56,9 @@ class TFormViewer : public QWidget {
   void DrawNormal(std::int32_t Id);
 
   SbViewportRegion GetViewportRegion() const;
+  // Draws the view again at the drawing area's present size, now and once more when it has settled.
+  void RedrawView();
+  void TimerRedrawTimer();
 
   SoQtExaminerViewer* ExaminerViewer = nullptr;
   SoPerspectiveCamera* SceneCamera = nullptr;
@@ -64,12 +67,23 @@ class TFormViewer : public QWidget {
   SoSeparator* ModelGroup = nullptr;
   SoSeparator* OverlayGroup = nullptr;
   QTimer* TimerCameraSlerp = nullptr;
+  QTimer* TimerRedraw = nullptr;
 
   std::int32_t LastPickedId = -1;
   std::int32_t FlightStep = 0;
   bool FlightActive = false;
   SbVec3f FlightDestination;
   SbVec3f FlightTarget;
+
+ protected:
+  // A close request on the view (Alt+F4, a window manager's close button) ends the program as
+  // "&Exit" does: a kiosk must never be left running without its view.
+  void closeEvent(QCloseEvent* event) override;
+  // The view is never left minimised: a window manager that minimises it (with a tool window
+  // transient for it, say) gets it back at once.
+  void changeEvent(QEvent* event) override;
+  // Exposes, resizes and shows of the drawing area redraw the view.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -83,4 +97,5 @@ class TFormViewer : public QWidget {
   SbRotation EndOrientation;
   SbVec3f StartPosition;
   SbVec3f EndPosition;
+  int SettleRedraws = 0;
 };

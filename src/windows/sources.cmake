@@ -4,6 +4,8 @@
 target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tformmediaplayer.h
+  ${CMAKE_CURRENT_LIST_DIR}/nativesizelayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nativesizelayout.h
   ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tdlgabout.h
   ${CMAKE_CURRENT_LIST_DIR}/aboutmusic.cpp
@@ -52,6 +54,7 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp PROP
 # --- RTF reader and info text window ---------------------------------------------------------
 # The reader is a library of its own on QtGui alone, so that its tests and fuzzer need nothing else.
 add_library(pinacora_rtf STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/rtflist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtfpicture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtfreader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtftable.cpp

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -105,6 +106,14 @@ void TDlgAbout::TimerTimer() {
   }
   SourceRect = source;
   update(bevel);
+}
+
+void TDlgAbout::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TDlgAbout::paintEvent(QPaintEvent* event) {

@@ -40,6 +40,8 @@ class TDlgAbout : public QDialog {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  // The box has no close box: OK (or Enter, its default button) closes it, Escape does not.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void createTimer();

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVideoWidget>
 
+#include "nativesizelayout.h"
 #include "showtool.h"
 #include "ui_tformmediaplayer.h"
 
@@ -32,9 +33,18 @@ TFormMediaPlayer::~TFormMediaPlayer() { FormDestroy(); }
 void TFormMediaPlayer::createPlayer() {
   MediaPlayer = new QMediaPlayer(this, QMediaPlayer::VideoSurface);
   ui->VideoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
-  // Bars around a picture of another shape are black, as in a cinema.
+  // The picture sits on a black screen of the video area's size, as in a cinema: at its own size
+  // when it fits, scaled down with its aspect kept when it does not, never enlarged.
   QPalette black = ui->VideoWidget->palette();
   black.setColor(QPalette::Window, Qt::black);
+  auto* screen = new QWidget(this);
+  screen->setObjectName(QStringLiteral("VideoScreen"));
+  screen->setGeometry(ui->VideoWidget->geometry());
+  screen->setPalette(black);
+  screen->setAutoFillBackground(true);
+  auto* placement = new TNativeSizeLayout(screen);
+  ui->VideoWidget->setParent(screen);
+  placement->addWidget(ui->VideoWidget);
   ui->VideoWidget->setPalette(black);
   ui->VideoWidget->setAutoFillBackground(true);
   MediaPlayer->setVideoOutput(ui->VideoWidget);
@@ -48,7 +58,7 @@ void TFormMediaPlayer::createControls() {
   ui->ButtonPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
   ui->ButtonPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
   ui->ButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-  connect(ui->ButtonPlay, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::play);
+  connect(ui->ButtonPlay, &QToolButton::clicked, this, &TFormMediaPlayer::ButtonPlayClick);
   connect(ui->ButtonPause, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::pause);
   connect(ui->ButtonStop, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::stop);
 }
@@ -69,6 +79,17 @@ void TFormMediaPlayer::PlayMovie(const std::string& path) {
   if (path.empty()) return;
   const QString file = QFile::decodeName(QByteArray::fromStdString(path));
   MediaPlayer->setMedia(QUrl::fromLocalFile(file));
+  MediaPlayer->play();
+}
+
+void TFormMediaPlayer::ButtonPlayClick() {
+  // At the end of a movie the player only rewinds to a black picture on play; opening the same
+  // file again plays it from its start.
+  if (MediaPlayer->mediaStatus() == QMediaPlayer::EndOfMedia) {
+    const QMediaContent movie = MediaPlayer->media();
+    MediaPlayer->setMedia(QMediaContent());
+    MediaPlayer->setMedia(movie);
+  }
   MediaPlayer->play();
 }
 

@@ -35,6 +35,7 @@ class TFormMediaPlayer : public QWidget {
   void createControls();
   void connectSeekSlider();
 
+  void ButtonPlayClick();
   void FormHide();
   void FormDestroy();
   void SliderSeekAction(int action);

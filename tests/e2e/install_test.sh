@@ -11,11 +11,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 for f in usr/bin/pinacora usr/bin/pinacora-data usr/libexec/pinacora/pinacora \
          usr/share/applications/pinacora.desktop usr/share/icons/hicolor/256x256/apps/pinacora.png \
-         usr/share/metainfo/org.pinacora.Pinacora.metainfo.xml usr/share/pinacora/demo/kddata.bin; do
+         usr/share/metainfo/org.pinacora.Pinacora.metainfo.xml usr/share/pinacora/demo/kddata.bin \
+         usr/bin/pinacora-kiosk usr/share/xsessions/pinacora-kiosk.desktop usr/share/man/man1/pinacora.1.gz \
+         usr/share/man/man1/pinacora-data.1.gz usr/share/man/man1/pinacora-kiosk.1.gz \
+         usr/share/doc/pinacora/copyright; do
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/usr/bin/pinacora" ] || fail "the launcher is not executable"
 grep -q '^Exec=pinacora$' "$root/usr/share/applications/pinacora.desktop" || fail "desktop entry does not start the launcher"
+grep -q '^Exec=pinacora-kiosk$' "$root/usr/share/xsessions/pinacora-kiosk.desktop" || fail "kiosk session does not start pinacora-kiosk"
+[ -x "$root/usr/bin/pinacora-kiosk" ] || fail "pinacora-kiosk is not executable"
 "$root/usr/bin/pinacora-data" check "$root/usr/share/pinacora/demo/kddata.bin" >/dev/null || fail "installed demo does not pass check"
 
 set +e

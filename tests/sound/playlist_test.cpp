@@ -339,4 +339,126 @@ TEST_F(PlaylistFileTest, ASoundThatCannotBeFoundIsStillShownButNothingPlays) {
   EXPECT_TRUE(State->Descriptions.empty());
 }
 
+// Sounds that cannot be played among those that can: a chunk of a single sample (too short for
+// any buffer) is passed over, and the next checked sound plays instead.
+class PlaylistSkipTest : public PlaylistTest {
+ protected:
+  // A zlib stream that stores the bytes as they are.
+  static std::vector<std::uint8_t> Stored(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> stream = {0x78, 0x01, 0x01};
+    const auto length = static_cast<std::uint16_t>(bytes.size());
+    stream.push_back(length & 0xFF);
+    stream.push_back(length >> 8);
+    stream.push_back(~length & 0xFF);
+    stream.push_back((~length >> 8) & 0xFF);
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t byte : bytes) {
+      stream.push_back(byte);
+      a = (a + byte) % 65521;
+      b = (b + a) % 65521;
+    }
+    const std::uint32_t adler = (b << 16) | a;
+    for (int shift = 24; shift >= 0; shift -= 8) stream.push_back((adler >> shift) & 0xFF);
+    return stream;
+  }
+
+  // Sounds "Uno" (one sample), "Aria" (2000 samples), "Coda" (one sample), ids 401 to 403.
+  void WriteMixed(const std::string& name) {
+    TGXFileWriter writer;
+    ASSERT_TRUE(writer.Open(Folder->File(name)));
+    const std::vector<std::pair<std::string, std::size_t>> sounds = {{"Uno", 1}, {"Aria", 2000}, {"Coda", 1}};
+    std::int32_t id = 401;
+    for (const auto& [title, samples] : sounds) {
+      TGXChunkList list;
+      list.Name = title;
+      list.Id = list.UserId = id++;
+      list.Type = 3;
+      auto wave = std::make_unique<TGXChunkWav>();
+      wave->Name = title;
+      std::vector<std::uint8_t> bytes(samples * 2);
+      for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+      wave->AssignData(Stored(bytes));
+      list.Append(std::move(wave));
+      ASSERT_TRUE(writer.AppendList(list)) << writer.Error();
+    }
+    ASSERT_TRUE(writer.Finish()) << writer.Error();
+  }
+  int Made() const { return static_cast<int>(State->Descriptions.size()); }
+};
+
+TEST_F(PlaylistSkipTest, ASoundThatCannotBeMadeIsPassedOverForTheNextCheckedOne) {
+  WriteMixed("mixed.bin");
+  Create("mixed.bin");
+  ASSERT_EQ(List->count(), 3);
+  EXPECT_EQ(Form->GetCurrentSound(), nullptr);  // the first sound is the one-sample one
+
+  Form->SelectAll();
+  Form->PlayNext();
+  EXPECT_EQ(Form->GetCurrentIndex(), 1);
+  EXPECT_TRUE(CurrentPlays());
+  EXPECT_EQ(List->currentRow(), 1);
+  EXPECT_EQ(Form->GetCurrentSamples().size(), 4000u);
+
+  // "Coda" after it cannot play either: the round wraps past "Uno" back to "Aria".
+  EndAndTick();
+  EXPECT_EQ(Form->GetCurrentIndex(), 1);
+  EXPECT_TRUE(CurrentPlays());
+  EXPECT_EQ(Current().PlayCount, 1);
+  EXPECT_TRUE(Form->IsPlaying());
+}
+
+TEST_F(PlaylistSkipTest, WithNoPlayableSoundCheckedItWaitsUntilSelectAllOrACheck) {
+  WriteMixed("mixed.bin");
+  Create("mixed.bin");
+  Check(0, true);
+  Check(2, true);
+  Form->PlayNext();
+  EXPECT_FALSE(Form->IsPlaying());
+  EXPECT_EQ(Form->GetCurrentIndex(), -1);
+  EXPECT_EQ(Form->GetCurrentSound(), nullptr);
+
+  // Silent, and the seconds' ticks no longer inflate and try every sound again.
+  const int tried = Made();
+  for (int i = 0; i < 3; ++i) Form->TimerTimer();
+  EXPECT_EQ(Made(), tried);
+
+  // Checking a playable item brings the music back on the next tick.
+  Check(1, true);
+  Form->TimerTimer();
+  EXPECT_EQ(Form->GetCurrentIndex(), 1);
+  EXPECT_TRUE(CurrentPlays());
+
+  // Silent again with only unplayable sounds checked; "Select All" tries them all once more.
+  Form->DeselectAll();
+  Check(2, true);
+  Form->TimerTimer();
+  EXPECT_FALSE(Form->IsPlaying());
+  Form->TimerTimer();
+  Form->findChild<QPushButton*>("Button1")->click();
+  Form->TimerTimer();
+  EXPECT_EQ(Form->GetCurrentIndex(), 1);
+  EXPECT_TRUE(CurrentPlays());
+}
+
+TEST_F(PlaylistTest, AfterTheDeviceRefusedEverySoundSelectAllBringsTheMusicBack) {
+  Create();
+  Form->SelectAll();
+  Form->PlayNext();
+  ASSERT_EQ(Form->GetCurrentIndex(), 0);
+  State->CreateResult = DSERR_OUTOFMEMORY;
+  EndAndTick();
+  EXPECT_FALSE(Form->IsPlaying());
+  EXPECT_EQ(Form->GetCurrentIndex(), 0);
+  const std::size_t tried = State->Descriptions.size();
+  EXPECT_EQ(tried, 2u + 5u);  // made at creation, the first play, then each of the five once
+  Form->TimerTimer();
+  EXPECT_EQ(State->Descriptions.size(), tried);
+
+  State->CreateResult = DS_OK;  // the device is back
+  Form->findChild<QPushButton*>("Button1")->click();
+  Form->TimerTimer();
+  EXPECT_EQ(Form->GetCurrentIndex(), 1);
+  EXPECT_TRUE(CurrentPlays());
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QThread>
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoSearchAction.h>
@@ -216,15 +217,32 @@ class HangTest : public ::testing::TestWithParam<THangCase> {
     return eye;
   }
 
+  // The view as it is on screen once a frame has reached it: under a loaded X server a grab taken
+  // right after rendering can still see the black of a frame not yet shown, so it is taken again.
   QImage Screenshot() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    viewer->ExaminerViewer->render();
-    QWidget* area = viewer->ExaminerViewer->getGLWidget();
-    const QPoint origin = area->mapToGlobal(QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, origin.x(), origin.y(), area->width(), area->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB888);
+    QImage shot;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+      for (int i = 0; i < 5; ++i) QApplication::processEvents();
+      viewer->ExaminerViewer->render();
+      QWidget* area = viewer->ExaminerViewer->getGLWidget();
+      const QPoint origin = area->mapToGlobal(QPoint(0, 0));
+      shot = QGuiApplication::primaryScreen()
+                 ->grabWindow(0, origin.x(), origin.y(), area->width(), area->height())
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB888);
+      if (!shot.isNull() && !AllBlack(shot)) break;
+      QThread::msleep(50);
+    }
+    return shot;
+  }
+
+  static bool AllBlack(const QImage& image) {
+    for (int y = 0; y < image.height(); y += 16) {
+      for (int x = 0; x < image.width(); x += 16) {
+        if (image.pixelColor(x, y) != Qt::black) return false;
+      }
+    }
+    return true;
   }
 
   std::unique_ptr<TFolderOfPictures> folder;

@@ -186,6 +186,23 @@ TEST_F(AboutScrollTest, MusicStartsOnShowAndStopsAtOnceOnHide) {
   }
 }
 
+TEST_F(AboutScrollTest, EscapeLeavesTheBoxOpenOkAndEnterCloseIt) {
+  Dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog.get()));
+  QTest::keyClick(Dialog.get(), Qt::Key_Escape);
+  EXPECT_TRUE(Dialog->isVisible());
+  QTest::keyClick(Dialog.get(), Qt::Key_Return);
+  EXPECT_FALSE(Dialog->isVisible());
+  EXPECT_EQ(Dialog->result(), QDialog::Accepted);
+
+  Dialog->show();
+  QTest::keyClick(Dialog.get(), Qt::Key_Escape);
+  EXPECT_TRUE(Dialog->isVisible());
+  QTest::mouseClick(Dialog->findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+  EXPECT_FALSE(Dialog->isVisible());
+  EXPECT_EQ(Dialog->result(), QDialog::Accepted);
+}
+
 TEST(AboutResources, CreditsAndMusicAreCompiledIn) {
   const QImage credits = TDlgAbout::LoadCreditsResource();
   ASSERT_FALSE(credits.isNull());

@@ -15,6 +15,7 @@
 #include <QVideoWidget>
 #include <functional>
 
+#include "nativesizelayout.h"
 #include "tformmediaplayer.h"
 
 namespace {
@@ -150,6 +151,34 @@ TEST_F(MediaPlayerTest, ItsOwnButtonsPauseStopPlayAndSeek) {
   EXPECT_EQ(Player()->state(), QMediaPlayer::StoppedState);
   // Stopping keeps the movie, ready to play again.
   EXPECT_FALSE(Player()->media().isNull());
+}
+
+TEST(MediaPlayerPlacement, APictureKeepsItsSizeWhenItFitsAndIsScaledDownWhenItDoesNot) {
+  const QRect area(0, 0, 320, 272);
+  EXPECT_EQ(TNativeSizeLayout::Place(QSize(160, 120), area), QRect(80, 76, 160, 120));
+  EXPECT_EQ(TNativeSizeLayout::Place(QSize(320, 272), area), area);
+  EXPECT_EQ(TNativeSizeLayout::Place(QSize(640, 480), area), QRect(0, 16, 320, 240));
+  EXPECT_EQ(TNativeSizeLayout::Place(QSize(100, 1000), area), QRect(146, 0, 27, 272));
+  EXPECT_EQ(TNativeSizeLayout::Place(QSize(), area), area);  // no picture yet: the whole area
+}
+
+TEST_F(MediaPlayerTest, ASmallMovieIsShownAtItsOwnSize) {
+  START_OR_SKIP(TempMovie);
+  auto* video = Window->findChild<QVideoWidget*>();
+  ASSERT_NE(video, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return video->size() == QSize(160, 120); }, 5000))
+      << "the 160 x 120 movie is shown at " << video->width() << " x " << video->height();
+  // Centred in the video area above the controls.
+  EXPECT_EQ(video->mapTo(Window.get(), QPoint(0, 0)), QPoint(80, 76));
+}
+
+TEST_F(MediaPlayerTest, PlayAfterTheEndPlaysTheMovieAgainFromItsStart) {
+  ASSERT_TRUE(ReplaceFile(kMovieB, TempMovie));
+  START_OR_SKIP(TempMovie);
+  ASSERT_TRUE(PumpUntil([&] { return Player()->mediaStatus() == QMediaPlayer::EndOfMedia; }, 10000));
+  QTest::mouseClick(Window->findChild<QToolButton*>(QStringLiteral("ButtonPlay")), Qt::LeftButton);
+  EXPECT_TRUE(PumpUntil([&] { return Player()->state() == QMediaPlayer::PlayingState && Player()->position() > 300; }, 10000))
+      << "state " << Player()->state() << ", position " << Player()->position();
 }
 
 TEST_F(MediaPlayerTest, HidingStopsAndReleasesTheFileAndShowingAgainStaysIdle) {
