@@ -4,6 +4,7 @@
 #include "args.h"
 #include "commands.h"
 #include "datacheck.h"
+#include "isolated.h"
 #include "workcost.h"
 
 namespace {
@@ -48,7 +49,16 @@ int CommandCheck(const std::vector<std::string>& words) {
   if (args.Has("--works")) {
     for (const std::string& line : report.Works) std::printf("%s\n", line.c_str());
   }
-  for (const std::string& cost : DescribeWorkCosts(path)) std::fprintf(stderr, "%s\n", cost.c_str());
+  // Measuring the works reads the shapes again: in a child, so that a shape which crashes or hangs
+  // Coin (already reported above) cannot take the check down with it.
+  const TIsolatedRun costs = RunIsolated(
+      [&path] {
+        std::string lines;
+        for (const std::string& cost : DescribeWorkCosts(path)) lines += cost + "\n";
+        return lines;
+      },
+      TCheckOptions().SceneSeconds);
+  if (costs.How == TIsolatedRun::End::Finished) std::fputs(costs.Output.c_str(), stderr);
   const int errors = report.Count(TSeverity::Error);
   const int warnings = report.Count(TSeverity::Warning);
   if (errors + warnings > 0) {

@@ -1,5 +1,6 @@
 #include "rtfreader.h"
 
+#include "rtflist.h"
 #include "rtfpicture.h"
 #include "rtftable.h"
 #include "rtftextbuffer.h"
@@ -26,8 +27,13 @@
 namespace {
 
 // What the text of a group is for.
-// (Fallback: the copy of a picture for readers without shapes, \nonshppict; only its picture counts.)
-enum class TDestination { Text, Skip, FontTable, ColorTable, Picture, Fallback };
+// (Fallback: the copy of a picture for readers without shapes, \nonshppict; only its picture counts.
+// Mark: a list item's mark as the writer wrote it, \listtext or \pntext. Lists: the list tables and
+// a paragraph's numbering of older writers, \pn.)
+enum class TDestination { Text, Skip, FontTable, ColorTable, Picture, Fallback, Mark, Lists };
+
+// Which part of a list definition a group of the Lists destination holds.
+enum class TListPart { None, List, Level, LevelText, LevelNumbers, Override, OverrideLevel, Old, OldBefore, OldAfter };
 
 struct TCharProps {
   int Font = -1;  // -1: the document's default font
@@ -65,6 +71,9 @@ struct TParaProps {
   bool LineMultiple = false;  // \slmult1: LineTwips is a multiple of single spacing (240 = 1)
   bool InTable = false;
   int Nesting = 0;  // \itap: the table level of the paragraph
+  int ListOverride = 0;  // \ls: the list override table's entry, 0 none
+  int ListLevel = 0;     // \ilvl
+  TRtfOldNumbering Old;  // \pn
   std::vector<QTextOption::Tab> Tabs;  // in twips, as given
   QTextOption::TabType NextTabType = QTextOption::LeftTab;  // for the next \tx
   bool NextTabDecimal = false;
@@ -77,11 +86,26 @@ struct TGroupState {
   int UnicodeSkip = 1;
   bool InShapePicture = false;  // inside \*\shppict, the picture that \nonshppict repeats
   bool InNestedTableProps = false;  // inside \*\nesttableprops: a nested row's definition
+  TListPart ListPart = TListPart::None;
 };
+
+// What the current paragraph's list mark has come to. A writer's own mark is shown as it was
+// written; an empty one (blanks and a tab) only when the paragraph's list gives none.
+struct TParagraphMark {
+  bool Started = false;  // the paragraph's text has begun: its list moved on
+  bool Shown = false;    // a mark stands before the text
+  bool HasBlank = false;
+  QString Blank;
+  TCharProps BlankProps;
+};
+
+// A list definition's text keeps at most this many characters.
+constexpr int MaxListText = 256;
 
 struct TFontEntry {
   QString Name;
   int CodePage = 0;  // 0: the document's code page
+  TRtfSymbolFont Symbol = TRtfSymbolFont::None;
 };
 
 struct TPicture {
@@ -110,7 +134,7 @@ bool IsIgnoredDestination(const std::string& word) {
   static const char* const words[] = {
       "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
       "footerf", "footnote", "fldinst", "objdata", "objclass", "objname", "xe", "tc", "rxe", "txe",
-      "template", "revtbl", "listtable", "listoverridetable", "filetbl", "pn", "pntxta", "pntxtb",
+      "template", "revtbl", "filetbl", "pntxta", "pntxtb",
       "atnid", "atnauthor", "annotation", "bkmkstart", "bkmkend", "datafield", "ftnsep", "ftnsepc",
       "ftncn", "aftnsep", "aftnsepc", "aftncn", "comment", "doccomm", "author",
       "operator", "title", "subject", "keywords", "company", "buptim", "creatim", "printim",
@@ -185,6 +209,15 @@ class TRtfReader {
   void ColorTableWord(const std::string& word, bool has, int value);
   void PictureWord(const std::string& word, bool has, int value);
   void TextWord(const std::string& word, bool has, int value);
+  void ListWord(const std::string& word, bool has, int value);
+  void ListGroupEnd(TListPart closing);
+  void AddListText(char32_t c);
+  void AddListByte(std::uint8_t byte);
+  void MarkGroupEnd();
+  void StartParagraphMark();
+  void MarkAtBreak();
+  void InsertRun(const QString& text, const TCharProps& props);
+  TRtfSymbolFont SymbolFont(int font) const;
   bool TableWord(const std::string& word, bool has, int value);
   void ControlSymbol(char symbol);
   void TextBytes(const char* data, std::size_t length);
@@ -225,6 +258,7 @@ class TRtfReader {
   // The font being defined in the font table.
   int NewFontIndex = -1;
   int NewFontCodePage = 0;
+  bool NewFontSymbol = false;  // \fcharset2
   TRtfTextBuffer NewFontName;
   // The colour being defined in the colour table.
   int NewRed = 0, NewGreen = 0, NewBlue = 0;
@@ -251,6 +285,22 @@ class TRtfReader {
   int FootnoteNumber = 0;
   bool ShapePictureShown = false;  // the last \shppict showed its picture: skip its \nonshppict
   TPicture Picture;
+  // Lists: their numbers, the definition being read, and the current paragraph's mark.
+  TRtfListNumbering Numbering;
+  TRtfList NewList;
+  TRtfListLevel NewLevel;
+  TRtfListOverride NewOverride;
+  int NewOverrideNumber = 0;
+  int NewOverrideLevel = 0;  // the \lfolevel being read
+  bool NewOverrideStarts = false;  // \listoverridestartat
+  int NewOverrideStart = 1;
+  TRtfOldNumbering NewOld;
+  QString ListText;  // the text of a \leveltext, \levelnumbers, \pntxtb or \pntxta
+  TRtfTextBuffer MarkText;
+  TCharProps MarkProps;
+  bool MarkHasProps = false;
+  TParagraphMark ParaMark;
+  bool EmittingMark = false;
   int ImageCount = 0;
   long long ImagePixels = 0;
 };
@@ -316,6 +366,7 @@ void TRtfReader::ReplayFootnotes() {
     SkipLeft = 0;
     StarPending = false;
     CellBreakPending = false;
+    ParaMark = TParagraphMark();
     FootnoteNumber = footnote.Number;
     Tokens.Seek(footnote.Start);
     const bool read = Run();
@@ -343,7 +394,10 @@ void TRtfReader::GroupEnd() {
   SkipLeft = 0;
   if (Stack.empty()) return;
   const TDestination closing = State().Destination;
+  const TListPart closingPart = State().ListPart;
   Stack.pop_back();
+  if (closing == TDestination::Lists) ListGroupEnd(closingPart);
+  if (closing == TDestination::Mark && (Stack.empty() || State().Destination != TDestination::Mark)) MarkGroupEnd();
   if (closing == TDestination::FontTable && (Stack.empty() || State().Destination != TDestination::FontTable))
     CommitFont();  // the last entry may lack its ';'
   if (Picture.Active && Stack.size() < Picture.Depth) FinishPicture();
@@ -377,6 +431,10 @@ void TRtfReader::ControlWord(const TRtfToken& token) {
         return;
       }
       if (word == "fldrslt") return;
+      if (word == "listtable" || word == "listoverridetable" || word == "pn") {
+        DestinationWord(word);
+        return;
+      }
       if (word == "nesttableprops") {
         State().InNestedTableProps = true;
         return;
@@ -391,6 +449,15 @@ void TRtfReader::ControlWord(const TRtfToken& token) {
     case TDestination::FontTable: FontTableWord(word, has, value); return;
     case TDestination::ColorTable: ColorTableWord(word, has, value); return;
     case TDestination::Picture: PictureWord(word, has, value); return;
+    case TDestination::Lists: ListWord(word, has, value); return;
+    case TDestination::Mark:
+      // A mark is text before the paragraph's own: breaks and cells inside it are not followed.
+      if (word == "par" || word == "sect" || word == "line" || word == "page" || word == "cell" ||
+          word == "nestcell" || word == "row" || word == "nestrow" || word == "chftn")
+        return;
+      if (DestinationWord(word)) return;
+      TextWord(word, has, value);
+      return;
     case TDestination::Fallback:
       if (word == "pict") {
         DestinationWord(word);
@@ -425,6 +492,18 @@ bool TRtfReader::DestinationWord(const std::string& word) {
     Picture.Depth = Stack.size();
     return true;
   }
+  if (word == "listtext" || word == "pntext") {
+    State().Destination = TDestination::Mark;
+    MarkText.Clear();
+    MarkHasProps = false;
+    return true;
+  }
+  if (word == "listtable" || word == "listoverridetable" || word == "pn") {
+    State().Destination = TDestination::Lists;
+    State().ListPart = word == "pn" ? TListPart::Old : TListPart::None;
+    if (word == "pn") NewOld = TRtfOldNumbering();
+    return true;
+  }
   if (word == "nonshppict") {
     State().Destination = TDestination::Fallback;
     return true;
@@ -442,9 +521,11 @@ void TRtfReader::FontTableWord(const std::string& word, bool has, int value) {
     CommitFont();
     NewFontIndex = has ? value : 0;
     NewFontCodePage = 0;
+    NewFontSymbol = false;
     NewFontName.Clear();
   } else if (word == "fcharset") {
     NewFontCodePage = CodePageForCharset(value);
+    NewFontSymbol = value == 2;
   } else if (word == "cpg") {
     NewFontCodePage = value;
   } else if (word == "u" && has) {
@@ -587,6 +668,10 @@ void TRtfReader::TextWord(const std::string& word, bool has, int value) {
     p.LineTwips = has ? Clamp(value, -MaxIndentTwips, MaxIndentTwips) : 0;
   } else if (word == "slmult") {
     p.LineMultiple = on;
+  } else if (word == "ls") {
+    p.ListOverride = has ? std::max(0, value) : 0;
+  } else if (word == "ilvl") {
+    p.ListLevel = has ? Clamp(value, 0, RtfMaxListLevels - 1) : 0;
   } else if (word == "itap") {
     p.Nesting = has ? Clamp(value, 0, RtfMaxTableDepth) : 1;
   } else if (word == "tqr" || word == "tqc" || word == "tqdec") {
@@ -675,6 +760,228 @@ bool TRtfReader::TableWord(const std::string& word, bool has, int value) {
   return true;
 }
 
+// The list table, the list override table and older writers' paragraph numbering.
+void TRtfReader::ListWord(const std::string& word, bool has, int value) {
+  TListPart& part = State().ListPart;
+  const TListPart parent = part;
+  const int number = has ? value : 0;
+  // Groups of a definition, named by their first word.
+  if (word == "list") {
+    part = TListPart::List;
+    NewList = TRtfList();
+  } else if (word == "listlevel") {
+    part = TListPart::Level;
+    NewLevel = TRtfListLevel();
+  } else if (word == "leveltext" || word == "levelnumbers" || word == "pntxtb" || word == "pntxta") {
+    part = word == "leveltext" ? TListPart::LevelText : word == "levelnumbers" ? TListPart::LevelNumbers
+           : word == "pntxtb" ? TListPart::OldBefore : TListPart::OldAfter;
+    ListText.clear();
+  } else if (word == "listoverride") {
+    part = TListPart::Override;
+    NewOverride = TRtfListOverride();
+    NewOverrideNumber = 0;
+    NewOverrideLevel = 0;
+  } else if (word == "lfolevel") {
+    part = TListPart::OverrideLevel;
+    NewOverrideStarts = false;
+    NewOverrideStart = 1;
+  } else if (word == "listname" || word == "liststylename") {
+    State().Destination = TDestination::Skip;
+  }
+  // Their words.
+  else if (word == "listid") {
+    if (parent == TListPart::List) NewList.Id = number;
+    if (parent == TListPart::Override) NewOverride.ListId = number;
+  } else if (word == "ls") {
+    if (parent == TListPart::Override) NewOverrideNumber = number;
+  } else if (word == "listoverridestartat") {
+    NewOverrideStarts = true;
+  } else if (word == "levelstartat") {
+    if (parent == TListPart::OverrideLevel)
+      NewOverrideStart = Clamp(number, 0, 1000000);
+    else
+      NewLevel.StartAt = Clamp(number, 0, 1000000);
+  } else if (word == "levelnfc" || word == "levelnfcn") {
+    NewLevel.NumberFormat = Clamp(number, 0, 255);
+  } else if (word == "levelfollow") {
+    NewLevel.Follow = Clamp(number, 0, 2);
+  } else if (word == "levellegal") {
+    NewLevel.Legal = !has || value != 0;
+  } else if (word == "levelnorestart") {
+    NewLevel.NoRestart = !has || value != 0;
+  } else if (word == "pnlvl" || word == "pnlvlbody") {
+    NewOld.Kind = TRtfOldNumbering::Numbered;
+    NewOld.Level = word == "pnlvlbody" ? 10 : Clamp(number, 1, 9);
+  } else if (word == "pnlvlblt") {
+    NewOld.Kind = TRtfOldNumbering::Bullet;
+  } else if (word == "pnlvlcont") {
+    NewOld.Kind = TRtfOldNumbering::Continued;
+  } else if (word == "pnf") {
+    const TRtfSymbolFont symbol = SymbolFont(number);
+    NewOld.Font = symbol != TRtfSymbolFont::None ? symbol : TRtfSymbolFont::Symbol;
+  } else if (word == "pnstart") {
+    NewOld.StartAt = Clamp(number, 0, 1000000);
+  } else if (word == "pndec" || word == "pnucrm" || word == "pnlcrm" || word == "pnucltr" || word == "pnlcltr" ||
+             word == "pnord" || word == "pncard" || word == "pnordt" || word == "pncardt") {
+    NewOld.NumberFormat = word == "pnucrm" ? 1 : word == "pnlcrm" ? 2 : word == "pnucltr" ? 3 : word == "pnlcltr" ? 4 : 0;
+  }
+  // Their text.
+  else if (word == "u") {
+    if (has) {
+      AddListText(RtfUnicodeFromParameter(value));
+      SkipLeft = State().UnicodeSkip;
+    }
+  } else if (word == "uc") {
+    State().UnicodeSkip = has ? std::max(0, value) : 1;
+  } else if (word == "tab") {
+    AddListText('\t');
+  } else if (const char32_t special = SpecialCharacter(word)) {
+    AddListText(special);
+  }
+}
+
+void TRtfReader::AddListText(char32_t c) {
+  if (ListText.size() >= MaxListText) return;
+  if (c > 0xFFFF) {
+    ListText += QString::fromUcs4(&c, 1);
+  } else {
+    ListText += QChar(static_cast<char16_t>(c));
+  }
+}
+
+void TRtfReader::AddListByte(std::uint8_t byte) {
+  // Bytes below 32 are a level text's length and the levels its numbers stand for.
+  if (byte < 0x20) {
+    AddListText(byte);
+    return;
+  }
+  const QString text = Codecs.ForCodePage(DocumentCodePage)->toUnicode(reinterpret_cast<const char*>(&byte), 1);
+  if (!text.isEmpty()) AddListText(text.at(0).unicode());
+}
+
+void TRtfReader::ListGroupEnd(TListPart closing) {
+  const TListPart parent =
+      !Stack.empty() && State().Destination == TDestination::Lists ? State().ListPart : TListPart::None;
+  switch (closing) {
+    case TListPart::LevelText: {
+      // The first character counts those that follow; the rest (a ';') is not part of the mark.
+      QString text = ListText;
+      if (!text.isEmpty() && text.at(0).unicode() < 0x20) {
+        const int length = text.at(0).unicode();
+        text.remove(0, 1);
+        if (length <= text.size()) text.truncate(length);
+        else if (text.endsWith(QLatin1Char(';'))) text.chop(1);
+      } else {
+        text.truncate(text.indexOf(QLatin1Char(';')) >= 0 ? text.indexOf(QLatin1Char(';')) : text.size());
+      }
+      NewLevel.Text = text;
+      break;
+    }
+    case TListPart::LevelNumbers:
+      // Places in the level text, counted from its length character.
+      NewLevel.NumberPlaces.clear();
+      for (const QChar c : ListText)
+        if (c.unicode() >= 1 && c.unicode() < 0x20) NewLevel.NumberPlaces.push_back(c.unicode() - 1);
+      break;
+    case TListPart::Level:
+      if (parent == TListPart::List && NewList.Levels.size() < static_cast<std::size_t>(RtfMaxListLevels))
+        NewList.Levels.push_back(NewLevel);
+      if (parent == TListPart::OverrideLevel && NewOverrideLevel < RtfMaxListLevels) {
+        NewOverride.Levels[NewOverrideLevel] = NewLevel;
+        NewOverride.Replaces[NewOverrideLevel] = true;
+        NewOverrideStart = NewLevel.StartAt;  // (used when the override starts the level again)
+      }
+      break;
+    case TListPart::List:
+      Numbering.AddList(NewList);
+      break;
+    case TListPart::OverrideLevel:
+      if (NewOverrideLevel < RtfMaxListLevels && NewOverrideStarts)
+        NewOverride.StartAt[NewOverrideLevel] = NewOverrideStart;
+      ++NewOverrideLevel;
+      break;
+    case TListPart::Override:
+      if (NewOverrideNumber > 0) Numbering.AddOverride(NewOverrideNumber, NewOverride);
+      break;
+    case TListPart::OldBefore:
+      NewOld.Before = ListText;
+      break;
+    case TListPart::OldAfter:
+      NewOld.After = ListText;
+      break;
+    case TListPart::Old:
+      if (!Stack.empty() && parent == TListPart::None && State().Destination != TDestination::Lists)
+        State().Para.Old = NewOld;  // the numbering of the paragraph the group stands in
+      break;
+    case TListPart::None:
+      break;
+  }
+}
+
+void TRtfReader::MarkGroupEnd() {
+  const QString text = MarkText.Take();
+  if (Stack.empty() || State().Destination != TDestination::Text) return;
+  bool blank = true;
+  for (const QChar c : text)
+    if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QChar(0x00A0)) blank = false;
+  if (blank) {
+    ParaMark.HasBlank = true;
+    ParaMark.Blank = text;
+    ParaMark.BlankProps = MarkHasProps ? MarkProps : State().Char;
+    return;
+  }
+  // A bullet in a symbol font is shown as the character it stands for, in the text's font.
+  QString shown = text;
+  TCharProps props = MarkProps;
+  const TRtfSymbolFont symbol = SymbolFont(props.Font);
+  if (symbol != TRtfSymbolFont::None) {
+    for (QChar& c : shown)
+      if (c != QLatin1Char('\t') && c != QLatin1Char(' ')) c = RtfMarkCharacter(c, symbol);
+    props.Font = State().Char.Font;
+  }
+  EmittingMark = true;
+  BeforeOutput();
+  InsertRun(shown, props);
+  EmittingMark = false;
+  ParaMark.Shown = true;
+}
+
+void TRtfReader::StartParagraphMark() {
+  ParaMark.Started = true;
+  const TParaProps& p = State().Para;
+  QString mark;
+  bool listed = p.ListOverride > 0 && Numbering.NextMark(p.ListOverride, p.ListLevel, mark);
+  if (!listed && p.Old.Kind != TRtfOldNumbering::None) {
+    mark = Numbering.NextOldMark(p.Old);
+    listed = true;
+  }
+  if (!listed) Numbering.EndOldRun();
+  if (ParaMark.Shown) return;  // the writer's own mark is there
+  ParaMark.Shown = true;
+  EmittingMark = true;
+  if (!mark.isEmpty()) {
+    TCharProps props = State().Char;  // the text's font and colour, without its lines
+    props.Underline = props.Strike = false;
+    props.Script = 0;
+    InsertRun(mark, props);
+  } else if (ParaMark.HasBlank) {
+    InsertRun(ParaMark.Blank, ParaMark.BlankProps);
+  }
+  EmittingMark = false;
+}
+
+TRtfSymbolFont TRtfReader::SymbolFont(int font) const {
+  const auto entry = Fonts.find(font >= 0 ? font : DefaultFont);
+  return entry != Fonts.end() ? entry->second.Symbol : TRtfSymbolFont::None;
+}
+
+void TRtfReader::InsertRun(const QString& text, const TCharProps& props) {
+  Flush();
+  PendingProps = props;
+  for (const char32_t c : text.toUcs4()) Pending.AddUnicode(c);
+  Flush();
+}
+
 int TRtfReader::TableLevel() const {
   const TParaProps& p = Stack.back().Para;
   return std::max(p.InTable ? 1 : 0, p.Nesting);
@@ -699,13 +1006,15 @@ void TRtfReader::ControlSymbol(char symbol) {
   StarPending = false;
   const TDestination d = State().Destination;
   if (symbol == '\\' || symbol == '{' || symbol == '}') {
-    if (d == TDestination::Text)
+    if (d == TDestination::Text || d == TDestination::Mark)
       OutputByte(static_cast<std::uint8_t>(symbol));
+    else if (d == TDestination::Lists)
+      AddListText(static_cast<char32_t>(symbol));
     else if (d == TDestination::FontTable)
       NewFontName.AddByte(static_cast<std::uint8_t>(symbol), Codecs.ForCodePage(DocumentCodePage));
     return;
   }
-  if (d != TDestination::Text) return;
+  if (d != TDestination::Text && !(d == TDestination::Mark && symbol != '\n')) return;
   switch (symbol) {
     case '~': OutputChar(0x00A0); break;
     case '_': OutputChar(0x2011); break;
@@ -758,7 +1067,14 @@ void TRtfReader::TextBytes(const char* data, std::size_t length) {
         Picture.HighNibble = -1;
       }
       return;
+    case TDestination::Lists:
+      for (std::size_t i = 0; i < length; ++i) {
+        const std::uint8_t byte = static_cast<std::uint8_t>(data[i]);
+        if (byte >= 0x20) AddListByte(byte);
+      }
+      return;
     case TDestination::Text:
+    case TDestination::Mark:
       for (std::size_t i = 0; i < length; ++i) OutputByte(static_cast<std::uint8_t>(data[i]));
       return;
   }
@@ -771,8 +1087,11 @@ void TRtfReader::HexByte(std::uint8_t byte) {
     --SkipLeft;
     return;
   }
-  if (State().Destination == TDestination::Text)
+  if (State().Destination == TDestination::Text || State().Destination == TDestination::Mark)
     OutputByte(byte);
+  else if (State().Destination == TDestination::Lists)
+    // (bytes below 32 are a level text's length and its numbers' places)
+    AddListByte(byte);
   else if (State().Destination == TDestination::FontTable)
     NewFontName.AddByte(byte, Codecs.ForCodePage(NewFontCodePage != 0 ? NewFontCodePage : DocumentCodePage));
 }
@@ -804,6 +1123,7 @@ void TRtfReader::BeforeOutput() {
     Flush();
     Cursor.insertBlock();
   }
+  if (!EmittingMark && !ParaMark.Started) StartParagraphMark();
   if (State().Char != PendingProps) {
     Flush();
     PendingProps = State().Char;
@@ -812,12 +1132,24 @@ void TRtfReader::BeforeOutput() {
 
 void TRtfReader::OutputByte(std::uint8_t byte) {
   if (State().Char.Hidden) return;
+  if (State().Destination == TDestination::Mark) {
+    if (!MarkHasProps) MarkProps = State().Char;
+    MarkHasProps = true;
+    MarkText.AddByte(byte, CodecForFont(State().Char.Font));
+    return;
+  }
   BeforeOutput();
   Pending.AddByte(byte, CodecForFont(State().Char.Font));
 }
 
 void TRtfReader::OutputChar(char32_t c) {
   if (State().Char.Hidden) return;
+  if (State().Destination == TDestination::Mark) {
+    if (!MarkHasProps) MarkProps = State().Char;
+    MarkHasProps = true;
+    MarkText.AddUnicode(c);
+    return;
+  }
   BeforeOutput();
   Pending.AddUnicode(c);
 }
@@ -829,6 +1161,7 @@ void TRtfReader::Flush() {
 
 void TRtfReader::ParagraphBreak() {
   PlaceCursor();
+  MarkAtBreak();
   if (Tables.Depth() > 0) {
     // Inside a cell the paragraph keeps its format now, and the next one starts only when more of
     // the cell's text comes (writers end a cell's last paragraph with \par before \cell).
@@ -843,9 +1176,17 @@ void TRtfReader::ParagraphBreak() {
   Cursor.insertBlock();
 }
 
+void TRtfReader::MarkAtBreak() {
+  // A paragraph that ends before any text: its list moves on only where the writer marked it as
+  // an item, and a mark is shown only then.
+  if (!ParaMark.Started && !CellBreakPending && (ParaMark.Shown || ParaMark.HasBlank)) BeforeOutput();
+  ParaMark = TParagraphMark();
+}
+
 void TRtfReader::EndCell() {
   const int level = TableLevel() > 0 ? TableLevel() : std::max(1, Tables.Depth());
   if (!Tables.InPlace(level)) CellBreakPending = false;
+  MarkAtBreak();
   Flush();
   const bool keepFormat = CellBreakPending;
   CellBreakPending = false;
@@ -857,6 +1198,7 @@ void TRtfReader::EndRow() {
   const int level = TableLevel() > 0 ? TableLevel() : Tables.Depth();
   Flush();
   CellBreakPending = false;
+  ParaMark = TParagraphMark();
   if (Tables.EndRow(level, RowDefs[Clamp(level, 1, RtfMaxTableDepth)], Colors)) return;
   if (Tables.Depth() == 0 && Tables.Exhausted()) {  // rows as paragraphs
     Cursor.setBlockFormat(BlockFormat(State().Para));
@@ -951,6 +1293,10 @@ void TRtfReader::CommitFont() {
     TFontEntry entry;
     entry.Name = NewFontName.Take().trimmed();
     entry.CodePage = NewFontCodePage;
+    if (entry.Name.contains(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+      entry.Symbol = TRtfSymbolFont::Wingdings;
+    else if (NewFontSymbol || entry.Name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+      entry.Symbol = TRtfSymbolFont::Symbol;
     Fonts[NewFontIndex] = entry;
   }
   NewFontIndex = -1;

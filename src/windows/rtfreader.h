@@ -1,8 +1,10 @@
 // Reads rich text (RTF) into a QTextDocument: text in its code pages, fonts, sizes, bold, italic,
 // underline, strike-out, super- and subscript, colours and highlighting, paragraph alignment,
-// indents, spacing and tab stops, list marks, field results, footnotes (after the text), tables as
-// tables (QTextTable) with their cell widths and formats, and PNG, JPEG and bitmap pictures as images
-// of the document (metafiles as empty boxes of their size).
+// indents, spacing and tab stops, list marks (the writer's own, or numbers and bullets from the
+// list table and older writers' paragraph numbering where the writer left them out), field
+// results, footnotes (after the text), tables as tables (QTextTable) with their cell widths and
+// formats, and PNG, JPEG and bitmap pictures as images of the document (metafiles as empty boxes
+// of their size).
 //
 // Paragraphs outside tables are marked as non-breakable lines, and the document's wrap mode lets the
 // text of a cell wrap within its cell: shown with that wrap mode, long lines scroll sideways while

@@ -52,6 +52,7 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/about/qrc_about.cpp PROP
 # --- RTF reader and info text window ---------------------------------------------------------
 # The reader is a library of its own on QtGui alone, so that its tests and fuzzer need nothing else.
 add_library(pinacora_rtf STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/rtflist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtfpicture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtfreader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rtftable.cpp

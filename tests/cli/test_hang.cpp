@@ -152,8 +152,9 @@ TEST(Hang, NotesMoviesAndMusicAreFoundByName) {
   SaveText(s.Path("in/natività.rtf"), "{\\rtf1\\ansi Scheda}");
   // Written with a decomposed accent, as some machines store names.
   SaveText(s.Path("in/nativita\xCC\x80 (Il restauro).txt"), "Il restauro del 1990.\n");
-  SaveText(s.Path("in/natività.wmv"), "not really a movie");
-  SaveText(s.Path("in/natività (dietro le quinte).mp4"), "nor this");
+  // Only the containers' signatures: pack's check looks no further.
+  SaveText(s.Path("in/natività.wmv"), std::string("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16) + "asf");
+  SaveText(s.Path("in/natività (dietro le quinte).mp4"), std::string("\0\0\0\x18", 4) + "ftypisom");
   SaveText(s.Path("in/nessuno.txt"), "belongs to no picture");
   SaveText(s.Path("in/natività (Per le scuole).md"), "# Per le scuole\n\nUna *visita* guidata.\n");
   SaveText(s.Path("in/natività.doc"), "\xD0\xCF\x11\xE0 an old word processor's file");

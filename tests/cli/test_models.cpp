@@ -231,7 +231,7 @@ TEST(ModelPack, AListsShapeAndItsModelsBecomeOneShapeText) {
   SaveText(scratch.Path("manifest.json"), R"({ "lists": [
     { "kind": "scene", "id": 120, "name": "Opere", "shape": "room.iv",
       "models": [ { "file": ")" + Works()[3].File + R"(", "work": 404, "position": [1, 0, 1] } ] } ] })");
-  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
   ASSERT_NE(list, nullptr);
@@ -268,7 +268,7 @@ Transform { translation 0 1 0 children [
 )");
   SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere",
     "models": [ { "file": "box.wrl", "work": 7, "height": 1 } ] } ] })");
-  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
   ASSERT_NE(list, nullptr);
@@ -315,7 +315,7 @@ TEST(ModelPack, PicturesNamedInAnyCaseAreFoundAndUnreadableOnesLeftOut) {
   SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere", "models": [
     { "file": ")" + windows + R"(", "work": 3, "height": 1 },
     { "file": ")" + embedded + R"(", "work": 4, "height": 1, "position": [3, 0, 0] } ] } ] })");
-  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin")});
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_NE(run.Err.find("cannot be read"), std::string::npos) << run.Err;
   EXPECT_EQ(run.Err.find("which is not there"), std::string::npos) << run.Err;
