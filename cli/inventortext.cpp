@@ -85,12 +85,11 @@ bool BinaryInventorToText(const std::vector<std::uint8_t>& binary, int seconds, 
                           std::string& error) {
   const TIsolatedRun run = RunIsolated([&binary] { return Convert(binary); }, seconds);
   if (run.How == TIsolatedRun::End::TimedOut) {
-    error = "reading it with Coin did not finish in " + std::to_string(seconds) +
-            " seconds, so the program would hang on it too";
+    error = "reading it with Coin did not finish in " + std::to_string(seconds) + " seconds";
     return false;
   }
   if (run.How != TIsolatedRun::End::Finished) {
-    error = "reading it with Coin " + run.Reason() + ", so the program would crash on it too";
+    error = "reading it with Coin " + run.Reason();
     return false;
   }
   if (run.Output.empty() || run.Output[0] != kText) {
