@@ -266,7 +266,8 @@ bool ImportWithCoin(const std::string& path, TModelData& model, std::string& err
   std::vector<std::uint8_t> bytes;
   if (ReadWholeFile(path, bytes, error) && IsBinaryInventor(bytes)) {
     std::vector<std::uint8_t> text;
-    if (!BinaryInventorToText(bytes, kBinaryModelSeconds, text, error)) {
+    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    if (!BinaryInventorToText(bytes, kBinaryModelSeconds, text, error, folder)) {
       error = path + ": " + error;
       return false;
     }

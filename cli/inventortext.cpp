@@ -37,12 +37,13 @@ void* GrowBuffer(void* buffer, std::size_t size) { return std::realloc(buffer, s
 
 // Runs in the child: every node read is kept until the writing is done, as a later USE may name
 // an earlier one.
-std::string Convert(const std::vector<std::uint8_t>& binary) {
+std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& folder) {
   InitSceneLibrary();
   std::string readError;
   SoReadError::setHandlerCallback(KeepFirstReadError, &readError);
   SoInput input;
   input.setBuffer(binary.data(), binary.size());
+  if (!folder.empty()) input.addDirectoryFirst(folder.c_str());
   std::vector<SoNode*> nodes;
   for (;;) {
     SoNode* node = nullptr;
@@ -82,8 +83,8 @@ bool IsBinaryInventor(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool BinaryInventorToText(const std::vector<std::uint8_t>& binary, int seconds, std::vector<std::uint8_t>& text,
-                          std::string& error) {
-  const TIsolatedRun run = RunIsolated([&binary] { return Convert(binary); }, seconds);
+                          std::string& error, const std::string& folder) {
+  const TIsolatedRun run = RunIsolated([&binary, &folder] { return Convert(binary, folder); }, seconds);
   if (run.How == TIsolatedRun::End::TimedOut) {
     error = "reading it with Coin did not finish in " + std::to_string(seconds) + " seconds";
     return false;

@@ -11,6 +11,7 @@ bool IsBinaryInventor(const std::vector<std::uint8_t>& bytes);
 
 // Reads a binary Inventor file with Coin in a child process given `seconds` to finish and writes
 // every top-level node it holds back as Inventor text. False, with the reason in `error`, when
-// Coin cannot read it, crashes on it or does not finish.
+// Coin cannot read it, crashes on it or does not finish. Files the shape names (File nodes,
+// textures) are looked for in `folder` when one is given.
 bool BinaryInventorToText(const std::vector<std::uint8_t>& binary, int seconds, std::vector<std::uint8_t>& text,
-                          std::string& error);
+                          std::string& error, const std::string& folder = std::string());
