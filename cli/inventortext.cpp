@@ -62,6 +62,7 @@ std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& 
   SoOutput output;
   output.setBuffer(std::malloc(1 << 16), 1 << 16, GrowBuffer);
   output.setFloatPrecision(kFloatDigits);
+  output.setCompact(TRUE);  // without the indentation the text is a third shorter to store and read
   SoWriteAction writer(&output);
   for (SoNode* node : nodes) writer.apply(node);
   void* buffer = nullptr;
@@ -69,6 +70,8 @@ std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& 
   output.getBuffer(buffer, size);
   std::string answer(1, kText);
   answer.append(static_cast<const char*>(buffer), size);
+  output.resetBuffer();
+  std::free(buffer);
   for (SoNode* node : nodes) node->unref();
   return answer;
 }

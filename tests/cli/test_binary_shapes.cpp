@@ -35,6 +35,8 @@ std::string Written(const std::string& shape, bool binary) {
   std::size_t size = 0;
   output.getBuffer(buffer, size);
   std::string text(static_cast<const char*>(buffer), size);
+  output.resetBuffer();
+  std::free(buffer);
   node->unref();
   return text;
 }
