@@ -17,12 +17,16 @@
 #include "gxwriter.h"
 #include "imageimport.h"
 #include "inventorscan.h"
+#include "inventortext.h"
 #include "manifest.h"
 #include "modelimport.h"
 #include "noteimport.h"
 #include "packprogress.h"
 
 namespace {
+
+// Time Coin gets to read a binary Inventor shape; a sound one takes well under a second.
+constexpr int kShapeSeconds = 60;
 
 const char kHelp[] =
     "Usage: pinacora-data pack MANIFEST -o FILE [-I FOLDER]... [--max-texture N] [--quiet | --progress]\n"
@@ -43,7 +47,7 @@ const char kHelp[] =
     "have a Windows-1252 form of at most 255 bytes.\n"
     "\n"
     "What each file may be:\n"
-    "  shapes    Inventor (ASCII or binary) or VRML 1.0/97 files\n"
+    "  shapes    Inventor (text, or binary: stored as text) or VRML 1.0/97 files\n"
     "  textures  PNG, JPEG, TIFF, WebP, BMP or GIF (any picture Qt's image plugins read), turned\n"
     "            upright as the camera's EXIF orientation says; a picture with a side longer than\n"
     "            --max-texture N pixels (default 2048) is scaled down smoothly, and pack says so\n"
@@ -243,6 +247,14 @@ class TPacker {
       if (!ReadWholeFile(path, text, error)) return Fail(where + ": " + error);
       if (!HasSceneHeader(std::string(text.begin(), text.begin() + std::min<std::size_t>(text.size(), 16)))) {
         return Fail(where + ": " + path + ": not Inventor or VRML text (no \"#Inventor\" or \"#VRML\" header)");
+      }
+      if (IsBinaryInventor(text)) {
+        std::vector<std::uint8_t> ascii;
+        if (!BinaryInventorToText(text, kShapeSeconds, ascii, error)) {
+          return Fail(where + ": " + path + ": binary Inventor that cannot be stored: " + error);
+        }
+        text = std::move(ascii);
+        Progress->Remark(where + ": " + path + ": binary Inventor, stored as Inventor text");
       }
     }
     TModelShape models;

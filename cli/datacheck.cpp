@@ -238,7 +238,7 @@ class TDataChecker {
         const std::string headerLine = list.LastShapeText.substr(0, list.LastShapeText.find('\n'));
         if (headerLine.rfind("#Inventor", 0) == 0 && headerLine.find("binary") != std::string::npos) {
           Warn(list, where + ": the shape is binary Inventor, whose reader in Coin crashes or hangs on small damage; "
-                             "store it as ASCII text");
+                             "pack the file again, and pack stores it as Inventor text");
         }
         return;
       }

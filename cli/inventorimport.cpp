@@ -23,9 +23,14 @@
 #include <set>
 #include <tuple>
 
+#include "fileio.h"
+#include "inventortext.h"
 #include "shapereader.h"
 
 namespace {
+
+// Time Coin gets in the child to read a binary model; a sound one takes well under a second.
+constexpr int kBinaryModelSeconds = 60;
 
 void CollectError(const SoError* error, void* data) {
   auto* errors = static_cast<std::string*>(data);
@@ -256,6 +261,18 @@ bool IsInventorModel(const std::string& path) {
 
 bool ImportWithCoin(const std::string& path, TModelData& model, std::string& error) {
   InitSceneLibrary();
+  // Coin's binary reader crashes or hangs on small damage: a binary file is read in a child
+  // first, and only one that reads there is read here.
+  std::vector<std::uint8_t> bytes;
+  if (ReadWholeFile(path, bytes, error) && IsBinaryInventor(bytes)) {
+    std::vector<std::uint8_t> text;
+    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    if (!BinaryInventorToText(bytes, kBinaryModelSeconds, text, error, folder)) {
+      error = path + ": " + error;
+      return false;
+    }
+  }
+  error.clear();
   std::string errors;
   SoErrorCB* previous = SoReadError::getHandlerCallback();
   void* previousData = SoReadError::getHandlerData();

@@ -19,6 +19,7 @@
 #include "isolated.h"
 #include "scenebuild.h"
 #include "shapereader.h"
+#include "texturefill.h"
 #include "worknames.h"
 #include "workqueries.h"
 
@@ -122,10 +123,12 @@ SoNode* BuildChecked(const TSceneList& list, TCheckReport* report) {
   }
   if (result.Get() == nullptr) return nullptr;
 
+  // One walk of the scene finds every texture node; filling them changes no node's place in it.
+  const TTextureIndex textures(result.Get());
   for (std::size_t i = 0; i < chunks.size(); ++i) {
     const TGXChunk& chunk = *chunks[i];
     if (chunk.GetType() != kChunkImageRawRgba) continue;
-    const int filled = SetTexture(result.Get(), static_cast<const TGXChunkImageRawRgba&>(chunk));
+    const int filled = FillTexture(textures, static_cast<const TGXChunkImageRawRgba&>(chunk));
     if (report != nullptr && filled == 0) {
       report->Error(list.Label + ": chunk " + std::to_string(i) + ": texture '" + Cp1252ToUtf8(chunk.Name) +
                     "' fills no Texture2 node of the shape");

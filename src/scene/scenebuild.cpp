@@ -1,6 +1,7 @@
 #include "scenebuild.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
@@ -22,6 +23,7 @@ int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
 
 std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
   std::vector<SoTexture2*> empty;
+  std::unordered_set<SoTexture2*> seen;  // a node reached by several paths is listed once
   if (root == nullptr) return empty;
   SoSearchAction search;
   search.setSearchingAll(TRUE);
@@ -36,8 +38,7 @@ std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
     SbVec2s size;
     int components = 0;
     texture->image.getValue(size, components);
-    const bool seen = std::find(empty.begin(), empty.end(), texture) != empty.end();
-    if (!seen && (size[0] <= 0 || size[1] <= 0 || components <= 0)) empty.push_back(texture);
+    if ((size[0] <= 0 || size[1] <= 0 || components <= 0) && seen.insert(texture).second) empty.push_back(texture);
   }
   search.reset();
   return empty;
