@@ -24,23 +24,12 @@ int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
 std::vector<SoTexture2*> FindEmptyTextures(SoNode* root) {
   std::vector<SoTexture2*> empty;
   std::unordered_set<SoTexture2*> seen;  // a node reached by several paths is listed once
-  if (root == nullptr) return empty;
-  SoSearchAction search;
-  search.setSearchingAll(TRUE);
-  search.setInterest(SoSearchAction::ALL);
-  search.setType(SoTexture2::getClassTypeId(), TRUE);
-  search.apply(root);
-  const SoPathList& paths = search.getPaths();
-  for (int i = 0; i < paths.getLength(); ++i) {
-    SoNode* tail = paths[i]->getTail();
-    if (tail == nullptr || !tail->isOfType(SoTexture2::getClassTypeId())) continue;
-    auto* texture = static_cast<SoTexture2*>(tail);
+  for (SoTexture2* texture : FindTextureNodes(root)) {
     SbVec2s size;
     int components = 0;
     texture->image.getValue(size, components);
     if ((size[0] <= 0 || size[1] <= 0 || components <= 0) && seen.insert(texture).second) empty.push_back(texture);
   }
-  search.reset();
   return empty;
 }
 

@@ -18,8 +18,9 @@
 #include "tzlib.h"
 #include "workerpool.h"
 
-TTextureIndex::TTextureIndex(SoNode* root) {
-  if (root == nullptr) return;
+std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
+  std::vector<SoTexture2*> nodes;
+  if (root == nullptr) return nodes;
   SoSearchAction search;
   search.setSearchingAll(TRUE);
   search.setInterest(SoSearchAction::ALL);
@@ -29,10 +30,14 @@ TTextureIndex::TTextureIndex(SoNode* root) {
   const SoPathList& paths = search.getPaths();
   for (int i = 0; i < paths.getLength(); ++i) {
     SoNode* tail = paths[i]->getTail();
-    if (tail == nullptr || !tail->isOfType(SoTexture2::getClassTypeId())) continue;
-    Nodes[tail->getName().getString()].push_back(static_cast<SoTexture2*>(tail));
+    if (tail != nullptr && tail->isOfType(SoTexture2::getClassTypeId())) nodes.push_back(static_cast<SoTexture2*>(tail));
   }
   search.reset();
+  return nodes;
+}
+
+TTextureIndex::TTextureIndex(SoNode* root) {
+  for (SoTexture2* texture : FindTextureNodes(root)) Nodes[texture->getName().getString()].push_back(texture);
 }
 
 const std::vector<SoTexture2*>* TTextureIndex::Find(const SbName& name) const {

@@ -13,6 +13,10 @@ class SoTexture2;
 class TGXChunkImageRawRgba;
 class TGXChunkList;
 
+// Every SoTexture2 (or derived) under a root, once per path that reaches it, in the order a search
+// meets them (inactive switch children included).
+std::vector<SoTexture2*> FindTextureNodes(SoNode* root);
+
 // Every SoTexture2 (or derived) under a root, by name, found in one search of the whole graph
 // (inactive switch children included). A node reached by several paths is listed once per path,
 // in the order a search by its name returns them.
