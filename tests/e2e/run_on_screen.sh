@@ -159,11 +159,17 @@ case $case in
     echo "first frame: the view's lower right quarter has mean brightness $mean"
     at_least "$mean" 0.1 || fail "the first frame is not drawn over the whole view (mean $mean)"
 
-    menu_keys alt+h; sleep 0.5
-    # The pop-up: a small mapped window of the program's, right below the menu bar.
-    menu=$(xwininfo -root -children | awk '/"pinacora": \("pinacora"/ { print $1 }' | while read -r id; do
-      xwininfo -id "$id" | awk '/Map State: IsViewable/ { v = 1 } /Absolute upper-left Y/ { y = $4 } /Height:/ { h = $2 }
-        END { exit !(v && y < 60 && h < 300) }' && echo "$id"; done | head -n 1)
+    menu_keys alt+h
+    # The pop-up: a small mapped window of the program's, right below the menu bar. A busy machine
+    # may take a while to map it; the key that picks its item waits for it.
+    menu=""
+    for _ in $(seq 20); do
+      sleep 0.25
+      menu=$(xwininfo -root -children | awk '/"pinacora": \("pinacora"/ { print $1 }' | while read -r id; do
+        xwininfo -id "$id" | awk '/Map State: IsViewable/ { v = 1 } /Absolute upper-left Y/ { y = $4 } /Height:/ { h = $2 }
+          END { exit !(v && y < 60 && h < 300) }' && echo "$id"; done | head -n 1)
+      [ -n "$menu" ] && break
+    done
     [ -n "$menu" ] && read -r mx my mw mh < <(rect_of "$menu")
     xdotool key a
     check_dialog '^  About  Pinacora  :$' 0.12
