@@ -30,6 +30,7 @@
 #include "tdatabanker.h"
 #include "tformmain.h"
 #include "tformviewer.h"
+#include "shownviewer.h"
 
 namespace fs = std::filesystem;
 
@@ -118,32 +119,16 @@ struct TWorkInWorld {
   float Distance = 0;
 };
 
-class HangTest : public ::testing::TestWithParam<THangCase> {
+class HangTest : public ::testing::TestWithParam<THangCase>, protected TShownViewer {
  protected:
   void SetUp() override {
     if (GetParam().Models > 0 && !ModelsInstalled()) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
     folder = std::make_unique<TFolderOfPictures>(GetParam());
     ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet" +
                        (GetParam().ModelHeightCm > 0 ? " --model-height " + std::to_string(GetParam().ModelHeightCm) : "")), 0);
-    banker = std::make_unique<TDataBanker>(folder->Data());
-    DataBanker = banker.get();
-    main = std::make_unique<TFormMain>();
-    main->hide();
-    viewer = new TFormViewer(nullptr);
-    FormViewer = viewer;
-    viewer->setGeometry(0, 0, 800, 600);
-    viewer->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
-    viewer->LoadModels();
-    QApplication::processEvents();
+    ShowViewerOn(folder->Data());
   }
-  void TearDown() override {
-    delete viewer;
-    FormViewer = nullptr;
-    main.reset();
-    FormMain = nullptr;
-    DataBanker = nullptr;
-  }
+  void TearDown() override { CloseViewer(); }
 
   // A work as the viewer finds it: its face's corners in the world, centre, facing, distance.
   bool Find(int id, TWorkInWorld& work) {
@@ -246,9 +231,6 @@ class HangTest : public ::testing::TestWithParam<THangCase> {
   }
 
   std::unique_ptr<TFolderOfPictures> folder;
-  std::unique_ptr<TDataBanker> banker;
-  std::unique_ptr<TFormMain> main;
-  TFormViewer* viewer = nullptr;
 };
 
 TEST_P(HangTest, EveryWorkHangsApartAndIsSeenWholeFromTheEndOfItsFlight) {

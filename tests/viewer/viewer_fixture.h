@@ -10,6 +10,7 @@
 #include "tdatabanker.h"
 #include "tformmain.h"
 #include "tformviewer.h"
+#include "shownviewer.h"
 
 // The orientation of a camera at eye that points at target.
 inline SbRotation LookAt(const SbVec3f& eye, const SbVec3f& target) {
@@ -22,34 +23,12 @@ inline SbRotation LookAt(const SbVec3f& eye, const SbVec3f& target) {
   return orientation;
 }
 
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public ::testing::Test, protected TShownViewer {
  protected:
-  void SetUp() override {
-    banker = std::make_unique<TDataBanker>(VIEWER_FIXTURE);
-    DataBanker = banker.get();
-    main = std::make_unique<TFormMain>();
-    main->hide();
-    viewer = new TFormViewer(nullptr);
-    FormViewer = viewer;
-    viewer->setGeometry(0, 0, 800, 600);
-    viewer->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
-    viewer->LoadModels();
-    QApplication::processEvents();
-  }
-  void TearDown() override {
-    delete viewer;
-    FormViewer = nullptr;
-    main.reset();
-    FormMain = nullptr;
-    DataBanker = nullptr;
-  }
+  void SetUp() override { ShowViewerOn(VIEWER_FIXTURE); }
+  void TearDown() override { CloseViewer(); }
   SoCamera* Camera() { return viewer->ExaminerViewer->getCamera(); }
   void RunFlight() {
     for (int i = 0; i < 80 && viewer->FlightActive; ++i) viewer->TimerCameraSlerpTimer();
   }
-
-  std::unique_ptr<TDataBanker> banker;
-  std::unique_ptr<TFormMain> main;
-  TFormViewer* viewer = nullptr;
 };
