@@ -11,4 +11,6 @@ target_sources(pinacora_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/tformmain.h
   ${CMAKE_CURRENT_LIST_DIR}/tformmain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/autoplay.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/memorytrim.h
+  ${CMAKE_CURRENT_LIST_DIR}/memorytrim.cpp
 )

@@ -13,6 +13,7 @@
 
 #include "dialogs.h"
 #include "globals.h"
+#include "memorytrim.h"
 #include "showtool.h"
 #include "tdlgabout.h"
 #include "texts.h"
@@ -139,6 +140,8 @@ void TFormMain::createTimers() {
   TimerAutoplay = new QTimer(this);
   TimerAutoplay->setInterval(20000);
   connect(TimerAutoplay, &QTimer::timeout, this, &TFormMain::TimerAutoplayTimer);
+
+  new TMemoryTrim(this);
 }
 
 void TFormMain::FormCreate() {

@@ -105,7 +105,7 @@ std::int32_t TGXChunkList::ReadFrom(TBlobSource& source) {
     if (chunk->DataLength > 0) {
       const std::size_t dataLength = std::size_t(chunk->DataLength);
       if (dataLength > size - position) return 0;
-      source.ReadData(position, dataLength, chunk->Data);
+      if (!source.LeavesData(*chunk, position, dataLength)) source.ReadData(position, dataLength, chunk->Data);
       position += dataLength;
     } else if (chunk->RequiresData()) {
       return 0;  // a record that must carry data has none

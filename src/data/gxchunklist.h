@@ -19,6 +19,11 @@ class TBlobSource {
   virtual void Read(std::size_t position, std::uint8_t* destination, std::size_t count) = 0;
   // Fills a chunk's data vector with count bytes from position.
   virtual void ReadData(std::size_t position, std::size_t count, std::vector<std::uint8_t>& data);
+  // Asked for each chunk that has data, once its header and fixed block are read: true when the
+  // source keeps the data where it is and answers for it (the chunk then holds none).
+  virtual bool LeavesData(const TGXChunk& /*chunk*/, std::size_t /*position*/, std::size_t /*count*/) {
+    return false;
+  }
 };
 
 class TGXChunkList {

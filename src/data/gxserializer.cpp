@@ -7,6 +7,7 @@
 
 #include "bytes.h"
 #include "gxformat.h"
+#include "packedondisk.h"
 
 using namespace gx;
 
@@ -35,6 +36,15 @@ class TFileBlobSource : public TBlobSource {
 
   std::size_t Length() const override { return Size; }
 
+  // With a place to leave them, the raw image chunks' data stays in the file.
+  void LeavePicturesIn(TPackedOnDisk* pictures) { Pictures = pictures; }
+
+  bool LeavesData(const TGXChunk& chunk, std::size_t position, std::size_t count) override {
+    if (Pictures == nullptr || chunk.GetType() != kChunkImageRawRgba) return false;
+    Pictures->Leave(&chunk, Offset + static_cast<long long>(position), count);
+    return true;
+  }
+
   void Read(std::size_t position, std::uint8_t* destination, std::size_t count) override {
     const long long at = Offset + static_cast<long long>(position);
     std::size_t inFile = count;
@@ -53,6 +63,7 @@ class TFileBlobSource : public TBlobSource {
   long long FileSize = -1;
   long long Cursor = -1;
   std::size_t Size = 0;
+  TPackedOnDisk* Pictures = nullptr;
 };
 
 }  // namespace
@@ -122,11 +133,31 @@ std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFile(const std::string& fil
   return nullptr;
 }
 
-std::unique_ptr<TGXChunkList> TGXSerializer::ReadList(std::FILE* file, const TDirectoryEntry& entry) {
+std::unique_ptr<TGXChunkList> TGXSerializer::ReadList(std::FILE* file, const TDirectoryEntry& entry,
+                                                      TPackedOnDisk* pictures) {
   if (entry.Offset < 0 || entry.Size < 0) return nullptr;
   // Each chunk's data goes from the file straight into the chunk: the blob is never held twice.
   TFileBlobSource source(file, entry);
+  source.LeavePicturesIn(pictures);
   auto list = std::make_unique<TGXChunkList>();
   list->ReadFrom(source);
   return list;
+}
+
+std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFileLeavingPictures(const std::string& fileName, std::int32_t id,
+                                                                         std::unique_ptr<TPackedOnDisk>& pictures) {
+  pictures.reset();
+  FilePtr file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) return nullptr;
+  THeaderBlock header;
+  if (!header.Read(file.get()) || !header.SignatureMatches()) return nullptr;
+  for (const TDirectoryEntry& entry : header.Directory()) {
+    if (entry.Id != id) continue;
+    auto onDisk = std::make_unique<TPackedOnDisk>(file.get());
+    // Without a handle of its own the list is read whole, as ReadFromFile does.
+    auto list = ReadList(file.get(), entry, onDisk->IsOpen() ? onDisk.get() : nullptr);
+    if (list && onDisk->IsOpen()) pictures = std::move(onDisk);
+    return list;
+  }
+  return nullptr;
 }

@@ -8,6 +8,8 @@
 
 #include "gxchunklist.h"
 
+class TPackedOnDisk;
+
 struct TDirectoryEntry {
   std::string Name;
   std::int32_t Id = 0;
@@ -42,12 +44,19 @@ class TGXSerializer {
   // its signature differs, no entry has the id, or the entry's Offset or Size is negative.
   static std::unique_ptr<TGXChunkList> ReadFromFile(const std::string& fileName, std::int32_t id);
 
+  // Loads the list as ReadFromFile does, but leaves the packed bytes of its raw image chunks in the
+  // file: `pictures` answers for them (and is null when the list is null or was read whole).
+  static std::unique_ptr<TGXChunkList> ReadFromFileLeavingPictures(const std::string& fileName, std::int32_t id,
+                                                                   std::unique_ptr<TPackedOnDisk>& pictures);
+
+  // Loads the list of one directory entry, reading the blob as ReadBlob does, but each chunk's
+  // data straight from the file (or, given `pictures`, leaving the raw image chunks' data there).
+  // Null for a negative Offset or Size.
+  static std::unique_ptr<TGXChunkList> ReadList(std::FILE* file, const TDirectoryEntry& entry,
+                                                TPackedOnDisk* pictures = nullptr);
+
   // Reads the blob of one directory entry: its Size bytes from its Offset, the bytes past the end
   // of the file read as zeros. The zero padding never makes the blob longer than the file itself.
   // False for a negative Offset or Size.
-  // Loads the list of one directory entry, reading the blob as ReadBlob does, but each chunk's
-  // data straight from the file. Null for a negative Offset or Size.
-  static std::unique_ptr<TGXChunkList> ReadList(std::FILE* file, const TDirectoryEntry& entry);
-
   static bool ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std::vector<std::uint8_t>& blob);
 };

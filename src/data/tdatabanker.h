@@ -12,6 +12,7 @@
 #include "memorystream.h"
 
 class SoNode;
+struct TTextureFillOptions;
 
 struct TagInfo {
   std::int32_t Id = 0;
@@ -45,6 +46,8 @@ class TDataBanker {
   void ListOperas(TVecInfos& infos) const;
   // The scene graph built from a scene list, or null (the viewer builds it).
   SoNode* BuildScene(std::int32_t Id) const;
+  // The same, with a say in how the pictures are filled in (the packed bytes are always released).
+  SoNode* BuildScene(std::int32_t Id, const TTextureFillOptions& options) const;
   // Append the opera list's movie chunks to movies and its note chunks to notes, in chunk order.
   void ListOperaItems(std::int32_t Id, TVecInfos& movies, TVecInfos& notes) const;
   // Writes the first movie chunk with this UserId to the temporary movie file and answers its

@@ -120,24 +120,24 @@ std::vector<std::uint8_t> InflateBuffer(const std::uint8_t* data, std::int32_t& 
   return output;
 }
 
-TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint8_t* destination,
-                         std::size_t capacity) {
+TInflateInto InflateInto(const TInflatePieces& next, std::uint8_t* destination, std::size_t capacity) {
   TInflateInto out;
   z_stream stream;
   std::memset(&stream, 0, sizeof stream);
   out.code = inflateInit(&stream);
   if (out.code != Z_OK) return out;
 
-  // zlib counts in 32 bits: feed input and offer output in pieces it can count.
+  // zlib counts in 32 bits: offer output in pieces it can count.
   constexpr std::size_t kPiece = std::size_t(1) << 30;
-  std::size_t consumed = 0;
+  bool inputLeft = true;
   int last = Z_OK;
   while (last != Z_STREAM_END) {
-    if (stream.avail_in == 0 && consumed < length) {
-      const std::size_t piece = std::min(kPiece, length - consumed);
-      stream.next_in = const_cast<Bytef*>(data + consumed);
-      stream.avail_in = static_cast<uInt>(piece);
-      consumed += piece;
+    if (stream.avail_in == 0 && inputLeft) {
+      const std::uint8_t* piece = nullptr;
+      const std::size_t length = std::min<std::size_t>(next(piece), std::numeric_limits<uInt>::max());
+      inputLeft = length > 0;
+      stream.next_in = const_cast<Bytef*>(piece);
+      stream.avail_in = static_cast<uInt>(length);
     }
     if (stream.avail_out == 0 && out.produced < capacity) {
       stream.next_out = destination + out.produced;
@@ -163,7 +163,7 @@ TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint
     if (last == Z_NEED_DICT) last = Z_DATA_ERROR;
     if (last == Z_MEM_ERROR || last == Z_DATA_ERROR) break;
     // No progress with input left to give: the input ended before the stream did.
-    if (last == Z_BUF_ERROR && stream.avail_in == 0 && consumed == length) break;
+    if (last == Z_BUF_ERROR && stream.avail_in == 0 && !inputLeft) break;
   }
   inflateEnd(&stream);
   if (out.full) {
@@ -174,6 +174,20 @@ TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint
     out.code = last == Z_MEM_ERROR ? kInflateOutOfMemory : kInflateDataError;
   }
   return out;
+}
+
+TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint8_t* destination,
+                         std::size_t capacity) {
+  // The bytes in memory are handed over as they are, a gigabyte at a time.
+  constexpr std::size_t kPiece = std::size_t(1) << 30;
+  std::size_t consumed = 0;
+  const TInflatePieces pieces = [&](const std::uint8_t*& piece) {
+    const std::size_t count = std::min(kPiece, length - consumed);
+    piece = data + consumed;
+    consumed += count;
+    return count;
+  };
+  return InflateInto(pieces, destination, capacity);
 }
 
 const char* InflateErrorText(int result) {

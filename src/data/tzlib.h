@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "memorystream.h"
@@ -51,6 +52,13 @@ struct TInflateInto {
 // picture). Safe to call from any thread; calls share nothing.
 TInflateInto InflateInto(const std::uint8_t* data, std::size_t length, std::uint8_t* destination,
                          std::size_t capacity);
+
+// The packed bytes in pieces: each call points `piece` at the next bytes and answers their count,
+// 0 when there are no more. A piece stays valid until the next call.
+using TInflatePieces = std::function<std::size_t(const std::uint8_t*& piece)>;
+
+// The same for packed bytes that arrive piece by piece (read from a file as the inflating goes).
+TInflateInto InflateInto(const TInflatePieces& next, std::uint8_t* destination, std::size_t capacity);
 
 // The message of a failure result, or an empty text for the others.
 const char* InflateErrorText(int result);

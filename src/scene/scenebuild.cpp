@@ -11,6 +11,8 @@
 #include "gxchunk.h"
 #include "gxchunklist.h"
 #include "gxformat.h"
+#include "gxserializer.h"
+#include "packedondisk.h"
 #include "releasebytes.h"
 #include "shapereader.h"
 #include "texturefill.h"
@@ -66,12 +68,18 @@ SoNode* BuildSceneFromList(const TGXChunkList& list) {
   return BuildSceneFromList(const_cast<TGXChunkList&>(list), TTextureFillOptions{});
 }
 
-SoNode* TDataBanker::BuildScene(std::int32_t Id) const {
-  const std::unique_ptr<TGXChunkList> list = GetChunkList(Id);
+SoNode* TDataBanker::BuildScene(std::int32_t Id) const { return BuildScene(Id, TTextureFillOptions{}); }
+
+SoNode* TDataBanker::BuildScene(std::int32_t Id, const TTextureFillOptions& options) const {
+  // The list as GetChunkList reads it, but with the pictures' packed bytes left in the file: each
+  // worker reads its picture's bytes as it inflates them, so reading is shared out like inflating
+  // and the packed pictures are never in memory. The list is thrown away afterwards: each packed
+  // chunk it does hold goes as soon as it has been used.
+  std::unique_ptr<TPackedOnDisk> pictures;
+  const std::unique_ptr<TGXChunkList> list = TGXSerializer::ReadFromFileLeavingPictures(FileName, Id, pictures);
   if (!list || list->GetType() != gx::kListScene) return nullptr;
-  // The list is thrown away afterwards: each packed chunk goes as soon as it has been used, so the
-  // packed file and the pictures are never all in memory together.
-  TTextureFillOptions options;
-  options.releasePacked = true;
-  return BuildSceneFromList(*list, options);
+  TTextureFillOptions released = options;
+  released.releasePacked = true;
+  released.onDisk = pictures.get();
+  return BuildSceneFromList(*list, released);
 }

@@ -2,6 +2,7 @@
 
 #include <Inventor/SbName.h>
 #include <Inventor/SoPath.h>
+#include <Inventor/lists/SoPathList.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoTexture2.h>
 
@@ -14,13 +15,18 @@
 #include "gxchunk.h"
 #include "gxchunklist.h"
 #include "gxformat.h"
+#include "packedondisk.h"
 #include "releasebytes.h"
 #include "tzlib.h"
 #include "workerpool.h"
 
-std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
-  std::vector<SoTexture2*> nodes;
-  if (root == nullptr) return nodes;
+namespace {
+
+// Every path from the root to an SoTexture2 (or derived), in the order a search meets them; the
+// list holds a reference to each.
+SoPathList FindTexturePaths(SoNode* root) {
+  SoPathList found;
+  if (root == nullptr) return found;
   SoSearchAction search;
   search.setSearchingAll(TRUE);
   search.setInterest(SoSearchAction::ALL);
@@ -30,9 +36,20 @@ std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
   const SoPathList& paths = search.getPaths();
   for (int i = 0; i < paths.getLength(); ++i) {
     SoNode* tail = paths[i]->getTail();
-    if (tail != nullptr && tail->isOfType(SoTexture2::getClassTypeId())) nodes.push_back(static_cast<SoTexture2*>(tail));
+    if (tail != nullptr && tail->isOfType(SoTexture2::getClassTypeId())) found.append(paths[i]);
   }
-  search.reset();
+  search.reset();  // the copies in `found` keep the paths
+  return found;
+}
+
+SoTexture2* TextureAt(const SoPath* path) { return static_cast<SoTexture2*>(path->getTail()); }
+
+}  // namespace
+
+std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
+  std::vector<SoTexture2*> nodes;
+  const SoPathList paths = FindTexturePaths(root);
+  for (int i = 0; i < paths.getLength(); ++i) nodes.push_back(TextureAt(paths[i]));
   return nodes;
 }
 
@@ -61,9 +78,11 @@ struct TPicture {
   std::uint8_t* destination = nullptr;
   TInflateInto inflated;
   std::future<void> done;
+  const TPackedOnDisk* onDisk = nullptr;  // set when the packed bytes are in the file, not the chunk
 };
 
-std::size_t PackedLength(const TGXChunk& chunk) {
+std::size_t PackedLength(const TGXChunk& chunk, const TPackedOnDisk* onDisk) {
+  if (onDisk != nullptr && onDisk->Holds(&chunk)) return onDisk->Length(&chunk);
   return std::min<std::size_t>(chunk.Data.size(), std::size_t(std::max(chunk.DataLength, 0)));
 }
 
@@ -77,7 +96,7 @@ bool Describe(const TGXChunkImageRawRgba& chunk, TPicture& picture) {
   picture.components = components;
   picture.expected = std::size_t(width) * std::size_t(height) * std::size_t(components);
   // More pixels than its packed bytes could ever give: no memory is set aside for such a claim.
-  return picture.expected / kMaxInflateRatio <= PackedLength(chunk) + 1;
+  return picture.expected / kMaxInflateRatio <= PackedLength(chunk, picture.onDisk) + 1;
 }
 
 // A node still as the shape text left it when it named no picture: its storage can take the pixels,
@@ -91,7 +110,11 @@ bool IsBlank(const SoTexture2* node) {
 
 void Inflate(TPicture& picture) {
   const TGXChunk& chunk = *picture.chunk;
-  picture.inflated = InflateInto(chunk.Data.data(), PackedLength(chunk), picture.destination, picture.expected);
+  if (picture.onDisk != nullptr && picture.onDisk->Holds(&chunk)) {
+    picture.inflated = picture.onDisk->Inflate(&chunk, picture.destination, picture.expected);
+    return;
+  }
+  picture.inflated = InflateInto(chunk.Data.data(), PackedLength(chunk, nullptr), picture.destination, picture.expected);
 }
 
 // All announced pixels arrived: either the whole stream, or the first bytes of a longer one.
@@ -170,6 +193,7 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
     auto* image = static_cast<TGXChunkImageRawRgba*>(chunk);
     TPicture picture;
     picture.chunk = image;
+    picture.onDisk = options.onDisk;
     picture.targets = index.Find(SbName(image->Name.c_str()));
     // A picture no node shows, or that no node could show, is not inflated at all.
     if (picture.targets == nullptr || !Describe(*image, picture)) {
@@ -194,11 +218,22 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
         if (release) ReleaseBytes(job->chunk->Data);
       });
     }
+    // Those who want to hear of each filled node get its first path.
+    std::unordered_map<SoTexture2*, const SoPath*> firstPaths;
+    const SoPathList paths = options.filled ? FindTexturePaths(root) : SoPathList();
+    for (int i = 0; i < paths.getLength(); ++i) firstPaths.emplace(TextureAt(paths[i]), paths[i]);
+
     // As they arrive, in list order; each buffer of its own goes as soon as it has been copied.
+    std::unordered_set<SoTexture2*> announced;
     for (TPicture& picture : pictures) {
       picture.done.get();
-      Fill(picture);
+      const bool usable = Fill(picture) >= 0;
       picture.own.reset();
+      if (!usable || !options.filled) continue;
+      for (SoTexture2* node : *picture.targets) {
+        const auto path = firstPaths.find(node);
+        if (path != firstPaths.end() && announced.insert(node).second) options.filled(path->second);
+      }
     }
   }
 }

@@ -4,14 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
 class SbName;
+class SoPath;
 class SoNode;
 class SoTexture2;
 class TGXChunkImageRawRgba;
 class TGXChunkList;
+class TPackedOnDisk;
 
 // Every SoTexture2 (or derived) under a root, once per path that reaches it, in the order a search
 // meets them (inactive switch children included).
@@ -36,6 +39,12 @@ struct TTextureFillOptions {
   // Drop each chunk's packed bytes as soon as they have been inflated (the list then no longer
   // holds them): for a list that is read once and thrown away.
   bool releasePacked = false;
+  // Called on the calling thread, in list order, for every node as soon as it has its picture,
+  // while later pictures are still being inflated, with the first path from the root to the node:
+  // a viewer can hand the picture to its GL driver then.
+  std::function<void(const SoPath* path)> filled;
+  // Where the pictures whose packed bytes the list does not hold are read from, if anywhere.
+  const TPackedOnDisk* onDisk = nullptr;
 };
 
 // Gives every raw image chunk of the list, in list order, to the texture nodes named like it; each

@@ -19,6 +19,9 @@
 #include "globals.h"
 #include "tapplication.h"
 #include "tdatabanker.h"
+#include "texturefill.h"
+#include "texturequality.h"
+#include "textureupload.h"
 #include "tformmain.h"
 
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
@@ -44,6 +47,7 @@ TFormViewer::TFormViewer(QWidget* parent)
 }
 
 TFormViewer::~TFormViewer() {
+  TextureUpload.reset();
   delete ExaminerViewer;
   if (SceneRoot != nullptr) SceneRoot->unref();
 }
@@ -100,10 +104,12 @@ void TFormViewer::createExaminerViewer() {
   ExaminerViewer->setHeadlight(TRUE);
   ExaminerViewer->setDecoration(FALSE);
   ExaminerViewer->setTransparencyType(SoGLRenderAction::DELAYED_BLEND);
+  ChooseTextureQualityByRenderer(ExaminerViewer->getGLRenderAction());
   ExaminerViewer->setBackgroundColor(SbColor(0, 0, 0));
   ExaminerViewer->setDrawStyle(SoQtViewer::STILL, SoQtViewer::VIEW_AS_IS);
   ExaminerViewer->setDrawStyle(SoQtViewer::INTERACTIVE, SoQtViewer::VIEW_SAME_AS_STILL);
   ExaminerViewer->setEventCallback(&TFormViewer::ViewerEventCallback, this);
+  TextureUpload = std::make_unique<TTextureUpload>(ExaminerViewer);
 
   if (SoCamera* camera = ExaminerViewer->getCamera()) {
     camera->position = SbVec3f(0, 1.75f, 0);
@@ -113,8 +119,11 @@ void TFormViewer::createExaminerViewer() {
 
 void TFormViewer::LoadModels() {
   if (DataBanker == nullptr) return;
-  if (SoNode* model = DataBanker->BuildScene(110)) ModelGroup->addChild(model);
-  if (SoNode* works = DataBanker->BuildScene(120)) SelectionNode->addChild(works);
+  // Each picture goes to the GL driver as soon as it is in its node, while the next ones inflate.
+  TTextureFillOptions options;
+  options.filled = [this](const SoPath* texture) { TextureUpload->Upload(texture); };
+  if (SoNode* model = DataBanker->BuildScene(110, options)) ModelGroup->addChild(model);
+  if (SoNode* works = DataBanker->BuildScene(120, options)) SelectionNode->addChild(works);
 }
 
 void TFormViewer::RedrawView() {

@@ -16,6 +16,7 @@ class SoQtExaminerViewer;
 class SoSelection;
 class SoSeparator;
 class SbViewportRegion;
+class TTextureUpload;
 
 class TFormViewer : public QWidget {
   Q_OBJECT
@@ -98,4 +99,5 @@ class TFormViewer : public QWidget {
   SbVec3f StartPosition;
   SbVec3f EndPosition;
   int SettleRedraws = 0;
+  std::unique_ptr<TTextureUpload> TextureUpload;
 };

@@ -1,0 +1,26 @@
+// Pictures handed to the view's GL driver while the scene is still being built: the driver's copy
+// of each picture is made on the GUI thread while the workers inflate the next pictures, instead
+// of all at once in the first frame. All of them, not only those the first frame shows: a picture
+// first met while the view compiles a render cache would be kept twice, once in the cache.
+#pragma once
+
+#include <memory>
+
+class SoGLRenderAction;
+class SoPath;
+class SoQtExaminerViewer;
+
+class TTextureUpload {
+ public:
+  explicit TTextureUpload(SoQtExaminerViewer* viewer);
+  ~TTextureUpload();
+
+  // For the texture node at the path's tail: lets it put its picture into the view's GL context
+  // exactly as the view's own drawing would, so that drawing finds it there. Does nothing before
+  // the view is on screen.
+  void Upload(const SoPath* path);
+
+ private:
+  SoQtExaminerViewer* Viewer;
+  std::unique_ptr<SoGLRenderAction> Action;
+};
