@@ -232,3 +232,38 @@ TEST(InflateInto, FillsOnlyTheCallersMemory) {
   EXPECT_EQ(into({}, 10, memory).code, kInflateDataError);
   EXPECT_EQ(into(Compress({}), 0, memory).code, kInflateOk);
 }
+
+TEST(InflateInto, PiecesOfAnySizeGiveWhatOneBufferGives) {
+  const Bytes plain = TextureLike(16384 * 5 + 77);
+  const Bytes packed = Compress(plain);
+  Bytes badCheck = packed;
+  if (!badCheck.empty()) badCheck.back() ^= 0xFF;
+  Bytes trailing = packed;
+  trailing.insert(trailing.end(), 300, 0x5A);
+  const Bytes cut(packed.begin(), packed.begin() + packed.size() / 2);
+  struct Case {
+    const Bytes* stream;
+    std::size_t capacity;
+  };
+  const Case cases[] = {{&packed, plain.size()}, {&packed, 1000},        {&packed, plain.size() + 9},
+                        {&badCheck, plain.size()}, {&trailing, plain.size()}, {&cut, plain.size()}};
+  for (const Case& c : cases) {
+    Bytes whole(c.capacity), pieced(c.capacity);
+    const TInflateInto expected = InflateInto(c.stream->data(), c.stream->size(), whole.data(), c.capacity);
+    for (std::size_t piece : {std::size_t(1), std::size_t(7), std::size_t(4096), c.stream->size()}) {
+      std::size_t given = 0;
+      const TInflatePieces next = [&](const std::uint8_t*& at) {
+        const std::size_t count = std::min(piece, c.stream->size() - given);
+        at = c.stream->data() + given;
+        given += count;
+        return count;
+      };
+      std::fill(pieced.begin(), pieced.end(), 0);
+      const TInflateInto got = InflateInto(next, pieced.data(), c.capacity);
+      EXPECT_EQ(got.code, expected.code) << piece;
+      EXPECT_EQ(got.produced, expected.produced) << piece;
+      EXPECT_EQ(got.full, expected.full) << piece;
+      EXPECT_EQ(pieced, whole) << piece;
+    }
+  }
+}

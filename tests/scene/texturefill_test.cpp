@@ -219,3 +219,55 @@ TEST(TextureFill, TheBankersSceneFromAFile) {
   ASSERT_NE(root.node, nullptr);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(Pixels(Texture(("P_" + std::to_string(i)).c_str())), expected[i]) << i;
 }
+
+// The banker leaves the pictures in the file and its workers read them as they inflate: whatever
+// the file holds, damaged or whole, the nodes end as they would from the list read whole.
+TEST(TextureFill, PicturesReadFromTheFileAsTheyInflateEndAsFromTheListInMemory) {
+  TempDir folder;
+  TGXChunkList list;
+  list.Name = "Opere";
+  list.Id = list.UserId = 120;
+  list.Type = gx::kListScene;
+  list.Append(MakeChunk<TGXChunkVrmlShape>("shape", 1, 0, Compress(Text(Gallery(5)))));
+  for (int i = 0; i < 5; ++i) list.Append(Picture("P_" + std::to_string(i), 96, i % 2 ? 4 : 3, 70 + i));
+  list.Append(Picture("nowhere", 32, 3, 9));  // no node shows it
+  list.Append(Picture("twin", 16, 1, 10));
+  const std::string path = folder.File("kddata.bin");
+  WriteDataFile(path, {&list});
+  const Bytes whole = ReadFile(path);
+
+  const char* names[] = {"P_0", "P_1", "P_2", "P_3", "P_4", "twin"};
+  // Cuts inside the shape, inside each picture's packed bytes, and none.
+  for (std::size_t keep : {whole.size(), whole.size() - 200, whole.size() - 5000, whole.size() - 20000,
+                           whole.size() - 45000, std::size_t(65536 + 200)}) {
+    WriteFile(path, Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(keep)));
+    TDataBanker banker(path);
+    std::vector<Bytes> fromMemory;
+    bool builtInMemory = false;
+    {
+      const std::unique_ptr<TGXChunkList> read = banker.GetChunkList(120);
+      Ref root(read ? BuildSceneFromList(*read) : nullptr);
+      builtInMemory = root.node != nullptr;
+      for (const char* name : names) fromMemory.push_back(root.node ? Pixels(Texture(name)) : Bytes{});
+    }
+    std::vector<std::string> announced;
+    TTextureFillOptions options;
+    options.filled = [&](const SoPath* found) {
+      ASSERT_TRUE(found->getTail()->isOfType(SoTexture2::getClassTypeId()));
+      announced.push_back(found->getTail()->getName().getString());
+    };
+    Ref root(banker.BuildScene(120, options));
+    ASSERT_EQ(root.node != nullptr, builtInMemory) << keep;
+    std::vector<std::string> filled;
+    for (std::size_t i = 0; i < std::size(names) && root.node; ++i) {
+      EXPECT_EQ(Pixels(Texture(names[i])), fromMemory[i]) << keep << " " << names[i];
+      if (!fromMemory[i].empty()) filled.push_back(names[i]);
+    }
+    // Each node that received a picture is announced once, in list order (both twins share a name).
+    if (root.node) {
+      std::vector<std::string> expected;
+      for (const std::string& name : filled) expected.insert(expected.end(), name == "twin" ? 2 : 1, name);
+      EXPECT_EQ(announced, expected) << keep;
+    }
+  }
+}
