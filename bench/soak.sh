@@ -135,11 +135,19 @@ fi
 hours=$(awk -v s="$seconds" -v f="${first_minute_at:-60}" 'BEGIN { print (s > f ? s - f : s) / 3600 }')
 growth=$(awk -v a="$first_minute_rss" -v b="$end_rss" -v h="$hours" -v s="$seconds" \
   'BEGIN { if (a > 0 && s > 300) printf "%.2f %% per hour", (b - a) * 100 / a / h; else print "n/a (run too short)" }')
+# Two single readings swing with what the program holds at that moment (a background piece being
+# made, a movie open, freed pages not yet handed back); the highest reading of each minute does not.
+# The trend is the straight line through those minute peaks after the first minute.
+trend=$(awk -v s="$seconds" '$1 >= 60 && $2 > 0 { m = int($1 / 60); if ($2 > peak[m]) peak[m] = $2 }
+  END { for (m in peak) { n++; x += m; y += peak[m]; xx += m * m; xy += m * peak[m] }
+        if (n < 5 || s <= 300) { print "n/a (run too short)"; exit }
+        slope = (n * xy - x * y) / (n * xx - x * x); level = (y - slope * x) / n + slope
+        printf "%.2f %% per hour (%+.1f MB per hour from %d MB)", slope * 60 * 100 / level, slope * 60 / 1024, level / 1024 }' "$samples")
 {
   echo "soak: $seconds s on $(basename "$data") under window manager $wm, $actions actions"
   echo "result: $status (exit status $exit_status)"
   echo "resident memory: start $((${start_rss:-0} / 1024)) MB, after the first minute $((${first_minute_rss:-0} / 1024)) MB, end $((${end_rss:-0} / 1024)) MB"
-  echo "growth after the first minute: $growth"
+  echo "growth after the first minute: $growth (from two readings); $trend (line through the highest reading of each minute)"
   echo "CPU time used: $(awk -v t="${ticks:-0}" 'BEGIN { printf "%.1f", t / 100 }') s"
   echo "sound written by OpenAL: $(stat -c %s sound.wav 2>/dev/null || echo 0) bytes"
   printf 'windows seen on screen (looks):'
