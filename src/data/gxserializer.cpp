@@ -122,15 +122,7 @@ bool TGXSerializer::ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std:
 }
 
 std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFile(const std::string& fileName, std::int32_t id) {
-  FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return nullptr;
-  THeaderBlock header;
-  if (!header.Read(file.get()) || !header.SignatureMatches()) return nullptr;
-  for (const TDirectoryEntry& entry : header.Directory()) {
-    if (entry.Id != id) continue;
-    return ReadList(file.get(), entry);
-  }
-  return nullptr;
+  return ReadById(fileName, id, nullptr);
 }
 
 std::unique_ptr<TGXChunkList> TGXSerializer::ReadList(std::FILE* file, const TDirectoryEntry& entry,
@@ -146,17 +138,23 @@ std::unique_ptr<TGXChunkList> TGXSerializer::ReadList(std::FILE* file, const TDi
 
 std::unique_ptr<TGXChunkList> TGXSerializer::ReadFromFileLeavingPictures(const std::string& fileName, std::int32_t id,
                                                                          std::unique_ptr<TPackedOnDisk>& pictures) {
-  pictures.reset();
+  return ReadById(fileName, id, &pictures);
+}
+
+std::unique_ptr<TGXChunkList> TGXSerializer::ReadById(const std::string& fileName, std::int32_t id,
+                                                      std::unique_ptr<TPackedOnDisk>* pictures) {
+  if (pictures != nullptr) pictures->reset();
   FilePtr file(std::fopen(fileName.c_str(), "rb"));
   if (!file) return nullptr;
   THeaderBlock header;
   if (!header.Read(file.get()) || !header.SignatureMatches()) return nullptr;
   for (const TDirectoryEntry& entry : header.Directory()) {
     if (entry.Id != id) continue;
+    if (pictures == nullptr) return ReadList(file.get(), entry);
     auto onDisk = std::make_unique<TPackedOnDisk>(file.get());
     // Without a handle of its own the list is read whole, as ReadFromFile does.
     auto list = ReadList(file.get(), entry, onDisk->IsOpen() ? onDisk.get() : nullptr);
-    if (list && onDisk->IsOpen()) pictures = std::move(onDisk);
+    if (list && onDisk->IsOpen()) *pictures = std::move(onDisk);
     return list;
   }
   return nullptr;

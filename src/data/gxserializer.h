@@ -59,4 +59,9 @@ class TGXSerializer {
   // of the file read as zeros. The zero padding never makes the blob longer than the file itself.
   // False for a negative Offset or Size.
   static bool ReadBlob(std::FILE* file, const TDirectoryEntry& entry, std::vector<std::uint8_t>& blob);
+
+ private:
+  // The list with the Id, its pictures left in the file when `pictures` is given.
+  static std::unique_ptr<TGXChunkList> ReadById(const std::string& fileName, std::int32_t id,
+                                                std::unique_ptr<TPackedOnDisk>* pictures);
 };

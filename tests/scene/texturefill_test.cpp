@@ -87,6 +87,15 @@ std::string Gallery(int works) {
   return text.str();
 }
 
+// An empty scene list as the viewer loads it (Id 120), holding the gallery's shape.
+TGXChunkList& WorksList(TGXChunkList& list, int works) {
+  list.Name = "Opere";
+  list.Id = list.UserId = 120;
+  list.Type = gx::kListScene;
+  list.Append(MakeChunk<TGXChunkVrmlShape>("shape", 1, 0, Compress(Text(Gallery(works)))));
+  return list;
+}
+
 }  // namespace
 
 TEST(TextureFill, ManyPicturesOnSeveralThreadsEachInItsOwnNode) {
@@ -206,10 +215,7 @@ TEST(TextureFill, CountsAsASearchByNameAndLeavesNodesAloneForBadPictures) {
 TEST(TextureFill, TheBankersSceneFromAFile) {
   TempDir folder;
   TGXChunkList list;
-  list.Name = "Opere";
-  list.Id = list.UserId = 120;
-  list.Type = gx::kListScene;
-  list.Append(MakeChunk<TGXChunkVrmlShape>("shape", 1, 0, Compress(Text(Gallery(6)))));
+  WorksList(list, 6);
   std::vector<Bytes> expected(6);
   for (int i = 0; i < 6; ++i) list.Append(Picture("P_" + std::to_string(i), 64, 3, 50 + i, &expected[i]));
   WriteDataFile(folder.File("kddata.bin"), {&list});
@@ -225,10 +231,7 @@ TEST(TextureFill, TheBankersSceneFromAFile) {
 TEST(TextureFill, PicturesReadFromTheFileAsTheyInflateEndAsFromTheListInMemory) {
   TempDir folder;
   TGXChunkList list;
-  list.Name = "Opere";
-  list.Id = list.UserId = 120;
-  list.Type = gx::kListScene;
-  list.Append(MakeChunk<TGXChunkVrmlShape>("shape", 1, 0, Compress(Text(Gallery(5)))));
+  WorksList(list, 5);
   for (int i = 0; i < 5; ++i) list.Append(Picture("P_" + std::to_string(i), 96, i % 2 ? 4 : 3, 70 + i));
   list.Append(Picture("nowhere", 32, 3, 9));  // no node shows it
   list.Append(Picture("twin", 16, 1, 10));
