@@ -11,6 +11,9 @@ set -u
 wm=none
 if [ "${1:-}" = "--wm" ]; then wm=$2; shift 2; fi
 program=$1 data=$2 seconds=$3 report=${4:-}
+# The run happens in a scratch folder, so every path given is taken from here first.
+program=$(realpath "$program") data=$(realpath "$data")
+[ -n "$report" ] && report=$(realpath "$report")
 
 work=$(mktemp -d)
 cleanup() {
