@@ -8,7 +8,8 @@ class QTimer;
 class TMemoryTrim : public QObject {
   Q_OBJECT
  public:
-  // Trims once a minute while the owner lives.
+  // Large blocks get pages of their own from now on; the rest is trimmed once a minute while the
+  // owner lives.
   explicit TMemoryTrim(QObject* parent);
 
   // Returns the free pages of every allocator arena to the system; answers whether any went.
