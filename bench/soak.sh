@@ -66,8 +66,11 @@ look() {
 }
 declare -A seen
 
+# One visitor action: the one numbered N (0 to 10), or a random one; action 9 opens a note (KIND 0)
+# or a movie (KIND 1), a random one of the two without KIND.
 visit() {
-  case $((RANDOM % 11)) in
+  local kind=${2:-$((RANDOM % 2))}
+  case ${1:-$((RANDOM % 11))} in
     0|1|2) click $((RANDOM % 1280)) $((30 + RANDOM % 940)) ;;                  # anywhere in the view
     3) keys alt+v o ;;                                                           # Operas
     4) keys alt+v p ;;                                                           # PlayList
@@ -87,7 +90,7 @@ visit() {
        if [ -z "$browser" ]; then keys alt+v o; sleep 1.5; browser=$(window "Pinacora : Contribs"); fi
        if [ -n "$browser" ]; then
          xdotool windowfocus "$browser" 2>/dev/null
-         if [ $((RANDOM % 2)) -eq 0 ]; then
+         if [ "$kind" -eq 0 ]; then
            xdotool key Tab Down Down Return; sleep 1; xdotool key Down Return     # a note
          else
            # The demo's "Nativita" has a movie as the last row of its tree: choose the work in
@@ -103,6 +106,14 @@ visit() {
   sleep 0.3
   look
 }
+
+# Every kind of action once before the clock starts (the about box, the browser, a note, a movie,
+# the playlist), so that what a first use loads (a movie's codecs, a note's fonts) is in place
+# before the first minute's reading and does not count as growth.
+for action in 6 3 "9 0" "9 1" 4 4; do
+  # shellcheck disable=SC2086
+  visit $action
+done
 
 start=$(date +%s)
 samples=$work/samples.txt
