@@ -2,7 +2,6 @@
 
 #include <Inventor/SbName.h>
 #include <Inventor/SoPath.h>
-#include <Inventor/lists/SoPathList.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoTexture2.h>
 
@@ -20,13 +19,9 @@
 #include "tzlib.h"
 #include "workerpool.h"
 
-namespace {
-
-// Every path from the root to an SoTexture2 (or derived), in the order a search meets them; the
-// list holds a reference to each.
-SoPathList FindTexturePaths(SoNode* root) {
-  SoPathList found;
-  if (root == nullptr) return found;
+std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
+  std::vector<SoTexture2*> nodes;
+  if (root == nullptr) return nodes;
   SoSearchAction search;
   search.setSearchingAll(TRUE);
   search.setInterest(SoSearchAction::ALL);
@@ -36,20 +31,9 @@ SoPathList FindTexturePaths(SoNode* root) {
   const SoPathList& paths = search.getPaths();
   for (int i = 0; i < paths.getLength(); ++i) {
     SoNode* tail = paths[i]->getTail();
-    if (tail != nullptr && tail->isOfType(SoTexture2::getClassTypeId())) found.append(paths[i]);
+    if (tail != nullptr && tail->isOfType(SoTexture2::getClassTypeId())) nodes.push_back(static_cast<SoTexture2*>(tail));
   }
-  search.reset();  // the copies in `found` keep the paths
-  return found;
-}
-
-SoTexture2* TextureAt(const SoPath* path) { return static_cast<SoTexture2*>(path->getTail()); }
-
-}  // namespace
-
-std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
-  std::vector<SoTexture2*> nodes;
-  const SoPathList paths = FindTexturePaths(root);
-  for (int i = 0; i < paths.getLength(); ++i) nodes.push_back(TextureAt(paths[i]));
+  search.reset();
   return nodes;
 }
 
@@ -218,11 +202,6 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
         if (release) ReleaseBytes(job->chunk->Data);
       });
     }
-    // Those who want to hear of each filled node get its first path.
-    std::unordered_map<SoTexture2*, const SoPath*> firstPaths;
-    const SoPathList paths = options.filled ? FindTexturePaths(root) : SoPathList();
-    for (int i = 0; i < paths.getLength(); ++i) firstPaths.emplace(TextureAt(paths[i]), paths[i]);
-
     // As they arrive, in list order; each buffer of its own goes as soon as it has been copied.
     std::unordered_set<SoTexture2*> announced;
     for (TPicture& picture : pictures) {
@@ -231,8 +210,7 @@ void FillTextures(SoNode* root, TGXChunkList& list, const TTextureFillOptions& o
       picture.own.reset();
       if (!usable || !options.filled) continue;
       for (SoTexture2* node : *picture.targets) {
-        const auto path = firstPaths.find(node);
-        if (path != firstPaths.end() && announced.insert(node).second) options.filled(path->second);
+        if (announced.insert(node).second) options.filled(node);
       }
     }
   }

@@ -9,7 +9,6 @@
 #include <vector>
 
 class SbName;
-class SoPath;
 class SoNode;
 class SoTexture2;
 class TGXChunkImageRawRgba;
@@ -39,10 +38,10 @@ struct TTextureFillOptions {
   // Drop each chunk's packed bytes as soon as they have been inflated (the list then no longer
   // holds them): for a list that is read once and thrown away.
   bool releasePacked = false;
-  // Called on the calling thread, in list order, for every node as soon as it has its picture,
-  // while later pictures are still being inflated, with the first path from the root to the node:
-  // a viewer can hand the picture to its GL driver then.
-  std::function<void(const SoPath* path)> filled;
+  // Called on the calling thread, in list order, once for every node as soon as it has its
+  // picture, while later pictures are still being inflated: a viewer can hand the picture to its
+  // GL driver then.
+  std::function<void(SoTexture2* texture)> filled;
   // Where the pictures whose packed bytes the list does not hold are read from, if anywhere.
   const TPackedOnDisk* onDisk = nullptr;
 };

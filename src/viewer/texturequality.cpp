@@ -5,8 +5,10 @@
 #include <Inventor/misc/SoState.h>
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <unordered_map>
 
 namespace {
 
@@ -14,10 +16,19 @@ namespace {
 // of the picture itself.
 constexpr float kSoftwareTextureQuality = 0.3f;
 
-void SetQualityBeforeTraversal(void* /*data*/, SoGLRenderAction* action) {
+// Whether each cache context draws in software, asked of its renderer once (GUI thread only).
+bool DrawsInSoftware(std::uint32_t cacheContext) {
+  static std::unordered_map<std::uint32_t, bool> software;
+  const auto known = software.find(cacheContext);
+  if (known != software.end()) return known->second;
   // The context is current here; its renderer does not change while it lives.
-  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  if (!IsSoftwareRenderer(renderer)) return;
+  const bool answer = IsSoftwareRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  software.emplace(cacheContext, answer);
+  return answer;
+}
+
+void SetQualityBeforeTraversal(void* /*data*/, SoGLRenderAction* action) {
+  if (!DrawsInSoftware(action->getCacheContext())) return;
   SoState* state = action->getState();
   if (state != nullptr && state->isElementEnabled(SoTextureQualityElement::getClassStackIndex()))
     SoTextureQualityElement::set(state, kSoftwareTextureQuality);

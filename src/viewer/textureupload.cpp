@@ -3,7 +3,7 @@
 #include <QGLWidget>
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <Inventor/SbViewportRegion.h>
-#include <Inventor/SoPath.h>
+#include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/actions/SoGLRenderAction.h>
 
 #include "texturequality.h"
@@ -12,8 +12,8 @@ TTextureUpload::TTextureUpload(SoQtExaminerViewer* viewer) : Viewer(viewer) {}
 
 TTextureUpload::~TTextureUpload() = default;
 
-void TTextureUpload::Upload(const SoPath* path) {
-  if (Viewer == nullptr || path == nullptr) return;
+void TTextureUpload::Upload(SoTexture2* texture) {
+  if (Viewer == nullptr || texture == nullptr) return;
   auto* area = qobject_cast<QGLWidget*>(Viewer->getGLWidget());
   // The view's textures belong to its cache context, which it has once it is on screen.
   if (area == nullptr || !area->isVisible() || !area->isValid()) return;
@@ -25,5 +25,5 @@ void TTextureUpload::Upload(const SoPath* path) {
     ChooseTextureQualityByRenderer(Action.get());  // the same filtering as the view, or it would upload again
   }
   Action->setCacheContext(view->getCacheContext());
-  Action->apply(path->getTail());
+  Action->apply(texture);
 }

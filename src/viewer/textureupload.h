@@ -7,18 +7,17 @@
 #include <memory>
 
 class SoGLRenderAction;
-class SoPath;
 class SoQtExaminerViewer;
+class SoTexture2;
 
 class TTextureUpload {
  public:
   explicit TTextureUpload(SoQtExaminerViewer* viewer);
   ~TTextureUpload();
 
-  // For the texture node at the path's tail: lets it put its picture into the view's GL context
-  // exactly as the view's own drawing would, so that drawing finds it there. Does nothing before
-  // the view is on screen.
-  void Upload(const SoPath* path);
+  // Lets the texture node put its picture into the view's GL context exactly as the view's own
+  // drawing would, so that drawing finds it there. Does nothing before the view is on screen.
+  void Upload(SoTexture2* texture);
 
  private:
   SoQtExaminerViewer* Viewer;

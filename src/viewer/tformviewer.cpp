@@ -121,7 +121,7 @@ void TFormViewer::LoadModels() {
   if (DataBanker == nullptr) return;
   // Each picture goes to the GL driver as soon as it is in its node, while the next ones inflate.
   TTextureFillOptions options;
-  options.filled = [this](const SoPath* texture) { TextureUpload->Upload(texture); };
+  options.filled = [this](SoTexture2* texture) { TextureUpload->Upload(texture); };
   if (SoNode* model = DataBanker->BuildScene(110, options)) ModelGroup->addChild(model);
   if (SoNode* works = DataBanker->BuildScene(120, options)) SelectionNode->addChild(works);
 }

@@ -255,9 +255,9 @@ TEST(TextureFill, PicturesReadFromTheFileAsTheyInflateEndAsFromTheListInMemory) 
     }
     std::vector<std::string> announced;
     TTextureFillOptions options;
-    options.filled = [&](const SoPath* found) {
-      ASSERT_TRUE(found->getTail()->isOfType(SoTexture2::getClassTypeId()));
-      announced.push_back(found->getTail()->getName().getString());
+    options.filled = [&](SoTexture2* texture) {
+      ASSERT_TRUE(texture->isOfType(SoTexture2::getClassTypeId()));
+      announced.push_back(texture->getName().getString());
     };
     Ref root(banker.BuildScene(120, options));
     ASSERT_EQ(root.node != nullptr, builtInMemory) << keep;
