@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "benchutil.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "gxwriter.h"
-#include "tdatabanker.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/gxwriter.h"
+#include "data/tdatabanker.h"
 
 namespace {
 

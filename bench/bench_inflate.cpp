@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "benchutil.h"
-#include "tzlib.h"
+#include "data/tzlib.h"
 
 namespace {
 

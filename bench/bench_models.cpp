@@ -22,9 +22,9 @@
 #include <unistd.h>
 
 #include "benchutil.h"
-#include "globals.h"
-#include "tdatabanker.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "data/tdatabanker.h"
+#include "viewer/tformviewer.h"
 
 namespace {
 

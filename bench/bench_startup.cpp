@@ -35,16 +35,16 @@
 #include <zlib.h>
 
 #include "benchutil.h"
-#include "globals.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "gxwriter.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "tdatabanker.h"
-#include "tformviewer.h"
-#include "tzlib.h"
-#include "workerpool.h"
+#include "common/globals.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/gxwriter.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "data/tdatabanker.h"
+#include "viewer/tformviewer.h"
+#include "data/tzlib.h"
+#include "data/workerpool.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "args.h"
 #include "commands.h"
-#include "cp1252.h"
-#include "gxserializer.h"
+#include "data/cp1252.h"
+#include "data/gxserializer.h"
 
 namespace {
 const char kHelp[] =

@@ -8,10 +8,10 @@
 #include "audioimport.h"
 #include "commands.h"
 #include "fileio.h"
-#include "gxformat.h"
-#include "gxserializer.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
 #include "imageimport.h"
-#include "tzlib.h"
+#include "data/tzlib.h"
 
 namespace {
 const char kHelp[] =

@@ -14,9 +14,9 @@
 
 #include "args.h"
 #include "commands.h"
-#include "cp1252.h"
+#include "data/cp1252.h"
 #include "fileio.h"
-#include "gxformat.h"
+#include "data/gxformat.h"
 #include "hangfolder.h"
 #include "hanglayout.h"
 #include "hangscene.h"

@@ -8,10 +8,10 @@
 
 #include "args.h"
 #include "commands.h"
-#include "cp1252.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "gxserializer.h"
+#include "data/cp1252.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
 
 namespace {
 const char kHelp[] =

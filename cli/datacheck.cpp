@@ -11,15 +11,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "bytes.h"
+#include "data/bytes.h"
 #include "contentcheck.h"
-#include "cp1252.h"
-#include "gxchunk.h"
-#include "gxformat.h"
-#include "gxserializer.h"
+#include "data/cp1252.h"
+#include "data/gxchunk.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
 #include "inventorscan.h"
 #include "scenecheck.h"
-#include "tzlib.h"
+#include "data/tzlib.h"
 #include <zlib.h>
 
 using namespace gx;

@@ -25,7 +25,7 @@
 
 #include "fileio.h"
 #include "inventortext.h"
-#include "shapereader.h"
+#include "scene/shapereader.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "isolated.h"
-#include "shapereader.h"
+#include "scene/shapereader.h"
 
 namespace {
 

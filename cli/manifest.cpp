@@ -11,7 +11,7 @@
 #include <set>
 
 #include "fileio.h"
-#include "gxformat.h"
+#include "data/gxformat.h"
 
 namespace {
 

@@ -30,8 +30,8 @@
 #include "inventorimport.h"
 #include "modelplacement.h"
 #include "modelsimplify.h"
-#include "shapereader.h"
-#include "worknames.h"
+#include "scene/shapereader.h"
+#include "scene/worknames.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "cp1252.h"
+#include "data/cp1252.h"
 #include "fileio.h"
 #include "runprogram.h"
 

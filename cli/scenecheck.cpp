@@ -13,15 +13,15 @@
 #include <map>
 #include <set>
 
-#include "cp1252.h"
-#include "gxchunk.h"
-#include "gxformat.h"
+#include "data/cp1252.h"
+#include "data/gxchunk.h"
+#include "data/gxformat.h"
 #include "isolated.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "texturefill.h"
-#include "worknames.h"
-#include "workqueries.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "scene/texturefill.h"
+#include "scene/worknames.h"
+#include "scene/workqueries.h"
 
 using namespace gx;
 

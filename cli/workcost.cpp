@@ -9,11 +9,11 @@
 #include <map>
 #include <set>
 
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "worknames.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "scene/worknames.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "gxchunklist.h"
+#include "data/gxchunklist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > std::size_t(std::numeric_limits<std::int32_t>::max())) return 0;

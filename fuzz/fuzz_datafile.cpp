@@ -9,8 +9,8 @@
 #include <set>
 #include <string>
 
-#include "gxserializer.h"
-#include "tdatabanker.h"
+#include "data/gxserializer.h"
+#include "data/tdatabanker.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "tzlib.h"
+#include "data/tzlib.h"
 
 namespace {
 constexpr std::size_t kCap = std::size_t(1) << 20;

@@ -1,6 +1,6 @@
 // libFuzzer target: the RTF reader on arbitrary bytes, followed by a layout of what it built (the
 // info window lays every note out, so formats that break the layout count as findings too).
-#include "rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

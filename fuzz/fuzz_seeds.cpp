@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "bytes.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "gxwriter.h"
+#include "data/bytes.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
 
 namespace {
 

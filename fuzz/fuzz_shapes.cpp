@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "gxchunk.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "worknames.h"
-#include "workqueries.h"
+#include "data/gxchunk.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "scene/worknames.h"
+#include "scene/workqueries.h"
 
 namespace {
 void Quiet(const SoError*, void*) {}

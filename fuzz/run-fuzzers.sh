@@ -22,7 +22,7 @@ done
 # The RTF reader: seeds of our own and the test fixtures, which real writers made.
 mkdir -p "$build/fuzz-corpus/rtf"
 LSAN_OPTIONS=suppressions=$root/fuzz/rtf-lsan.supp "$build/fuzz/fuzz_rtf" "$build/fuzz-corpus/rtf" \
-  "$root/fuzz/rtf-seeds" "$root/tests/windows/rtf/fixtures" -dict="$root/fuzz/rtf.dict" \
+  "$root/fuzz/rtf-seeds" "$root/tests/rtf/fixtures" -dict="$root/fuzz/rtf.dict" \
   -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -artifact_prefix="$build/fuzz-artifacts/rtf-" \
   >"$build/fuzz-logs/rtf.log" 2>&1 || echo "fuzz_rtf stopped with status $?"
 tail -n 12 "$build/fuzz-logs/rtf.log"

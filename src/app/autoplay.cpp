@@ -3,13 +3,13 @@
 #include <QTimer>
 #include <QAction>
 
-#include "globals.h"
-#include "pseudorandom.h"
-#include "texts.h"
+#include "common/globals.h"
+#include "common/pseudorandom.h"
+#include "common/texts.h"
 #include "tformmain.h"
-#include "tformplaylist.h"
-#include "tformtreeview.h"
-#include "tformviewer.h"
+#include "sound/tformplaylist.h"
+#include "windows/tformtreeview.h"
+#include "viewer/tformviewer.h"
 
 void TFormMain::TimerPicAdRotatorTimer() { StatusPanel0->setText(PicAdRotator.Tick()); }
 

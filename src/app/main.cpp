@@ -4,13 +4,13 @@
 #include <exception>
 #include <memory>
 
-#include "dialogs.h"
-#include "globals.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
 #include "modalfocus.h"
-#include "tapplication.h"
-#include "tdatabanker.h"
-#include "tdlgabout.h"
-#include "texts.h"
+#include "common/tapplication.h"
+#include "data/tdatabanker.h"
+#include "windows/tdlgabout.h"
+#include "common/texts.h"
 #include "tformmain.h"
 
 namespace {

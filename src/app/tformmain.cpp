@@ -11,19 +11,19 @@
 #include <Inventor/Qt/SoQt.h>
 #include <cstdlib>
 
-#include "dialogs.h"
-#include "globals.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
 #include "memorytrim.h"
-#include "showtool.h"
-#include "tdlgabout.h"
-#include "texts.h"
-#include "tformdebug.h"
-#include "tformmediaplayer.h"
-#include "tformplaylist.h"
-#include "tformtextviewer.h"
-#include "tformtreeview.h"
-#include "tformutils.h"
-#include "tformviewer.h"
+#include "common/showtool.h"
+#include "windows/tdlgabout.h"
+#include "common/texts.h"
+#include "tools/tformdebug.h"
+#include "windows/tformmediaplayer.h"
+#include "sound/tformplaylist.h"
+#include "windows/tformtextviewer.h"
+#include "windows/tformtreeview.h"
+#include "tools/tformutils.h"
+#include "viewer/tformviewer.h"
 
 const QString TFormMain::TitleLine = QStringLiteral("  Pinacora - Mostra virtuale in 3D");
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "tdatabanker.h"
+#include "data/tdatabanker.h"
 #include "tstringrotator.h"
 
 class QAction;

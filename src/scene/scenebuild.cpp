@@ -8,15 +8,15 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoNode.h>
 
-#include "gxchunk.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "packedondisk.h"
-#include "releasebytes.h"
+#include "data/gxchunk.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/packedondisk.h"
+#include "data/releasebytes.h"
 #include "shapereader.h"
 #include "texturefill.h"
-#include "tdatabanker.h"
+#include "data/tdatabanker.h"
 
 int SetTexture(SoNode* root, const TGXChunkImageRawRgba& chunk) {
   if (root == nullptr) return -1;

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "gxchunk.h"
-#include "tzlib.h"
+#include "data/gxchunk.h"
+#include "data/tzlib.h"
 
 void InitSceneLibrary() {
   if (!SoDB::isInitialized()) SoDB::init();

@@ -11,13 +11,13 @@
 #include <memory>
 #include <unordered_set>
 
-#include "gxchunk.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "packedondisk.h"
-#include "releasebytes.h"
-#include "tzlib.h"
-#include "workerpool.h"
+#include "data/gxchunk.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "data/packedondisk.h"
+#include "data/releasebytes.h"
+#include "data/tzlib.h"
+#include "data/workerpool.h"
 
 std::vector<SoTexture2*> FindTextureNodes(SoNode* root) {
   std::vector<SoTexture2*> nodes;

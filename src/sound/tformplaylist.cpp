@@ -8,12 +8,12 @@
 #include <algorithm>
 
 #include "csoundmanager.h"
-#include "globals.h"
-#include "showtool.h"
-#include "tdatabanker.h"
-#include "texts.h"
-#include "tformmain.h"
-#include "tzlib.h"
+#include "common/globals.h"
+#include "common/showtool.h"
+#include "data/tdatabanker.h"
+#include "common/texts.h"
+#include "app/tformmain.h"
+#include "data/tzlib.h"
 #include "ui_tformplaylist.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <QTextEdit>
 #include <stdexcept>
 
-#include "dialogs.h"
-#include "rtfwriter.h"
-#include "showtool.h"
+#include "common/dialogs.h"
+#include "rtf/rtfwriter.h"
+#include "common/showtool.h"
 #include "ui_tformdebug.h"
 
 const QString TFormDebug::SaveFilter = QStringLiteral("Text File (*.txt)");

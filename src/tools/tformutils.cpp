@@ -14,11 +14,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include "dialogs.h"
-#include "globals.h"
-#include "showtool.h"
-#include "texts.h"
-#include "tformviewer.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
+#include "common/showtool.h"
+#include "common/texts.h"
+#include "viewer/tformviewer.h"
 #include "ui_tformutils.h"
 
 const QString TFormUtils::SaveFilter = QStringLiteral("Open Inventor File (*.iv);;All file types (*)");

@@ -7,9 +7,9 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <cmath>
 
-#include "pseudorandom.h"
+#include "common/pseudorandom.h"
 #include "tformviewer.h"
-#include "workqueries.h"
+#include "scene/workqueries.h"
 
 namespace {
 

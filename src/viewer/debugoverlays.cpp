@@ -5,8 +5,8 @@
 #include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "globals.h"
-#include "tformdebug.h"
+#include "common/globals.h"
+#include "tools/tformdebug.h"
 #include "tformviewer.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <Inventor/nodes/SoSelection.h>
 #include <string>
 
-#include "globals.h"
-#include "pseudorandom.h"
-#include "tformdebug.h"
-#include "tformmain.h"
-#include "tformutils.h"
+#include "common/globals.h"
+#include "common/pseudorandom.h"
+#include "tools/tformdebug.h"
+#include "app/tformmain.h"
+#include "tools/tformutils.h"
 #include "tformviewer.h"
-#include "worknames.h"
+#include "scene/worknames.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoShapeHints.h>
 
-#include "globals.h"
-#include "tapplication.h"
-#include "tdatabanker.h"
-#include "texturefill.h"
+#include "common/globals.h"
+#include "common/tapplication.h"
+#include "data/tdatabanker.h"
+#include "scene/texturefill.h"
 #include "texturequality.h"
 #include "textureupload.h"
-#include "tformmain.h"
+#include "app/tformmain.h"
 
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "csoundmanager.h"
+#include "sound/csoundmanager.h"
 
 // The PCM samples of a RIFF WAVE file, as found by ParseWave. Data points into the parsed bytes.
 struct TWaveInfo {

@@ -10,7 +10,7 @@
 #include <QVideoWidget>
 
 #include "nativesizelayout.h"
-#include "showtool.h"
+#include "common/showtool.h"
 #include "ui_tformmediaplayer.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "tformtextviewer.h"
 
-#include "memorystream.h"
-#include "rtfreader.h"
-#include "showtool.h"
-#include "texts.h"
+#include "data/memorystream.h"
+#include "rtf/rtfreader.h"
+#include "common/showtool.h"
+#include "common/texts.h"
 
 #include <QByteArray>
 #include <QTextDocument>

@@ -5,13 +5,13 @@
 #include <QKeyEvent>
 #include <QTreeWidget>
 
-#include "globals.h"
-#include "gxformat.h"
-#include "showtool.h"
-#include "texts.h"
-#include "tformmain.h"
+#include "common/globals.h"
+#include "data/gxformat.h"
+#include "common/showtool.h"
+#include "common/texts.h"
+#include "app/tformmain.h"
 #include "tformmediaplayer.h"
-#include "tformplaylist.h"
+#include "sound/tformplaylist.h"
 #include "tformtextviewer.h"
 #include "ui_tformtreeview.h"
 

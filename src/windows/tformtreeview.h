@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "tdatabanker.h"
+#include "data/tdatabanker.h"
 
 class QComboBox;
 class QEvent;

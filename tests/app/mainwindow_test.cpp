@@ -6,9 +6,9 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "globals.h"
-#include "pseudorandom.h"
-#include "tformmain.h"
+#include "common/globals.h"
+#include "common/pseudorandom.h"
+#include "app/tformmain.h"
 
 namespace {
 

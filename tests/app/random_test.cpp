@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pseudorandom.h"
+#include "common/pseudorandom.h"
 
 TEST(PseudoRandom, SeedingAdvancesOnceAndDrawsFollowTheLinearCongruence) {
   TPseudoRandom generator;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tstringrotator.h"
+#include "app/tstringrotator.h"
 
 TEST(StringRotator, StandsStillForFortyTicksThenScrollsOneCharacterPerTick) {
   TStringRotator rotator;

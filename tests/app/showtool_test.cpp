@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "showtool.h"
+#include "common/showtool.h"
 
 TEST(ToolWindows, LoseTheirMinimiseButtonAndAreHiddenWhenMinimisedAllTheSame) {
   QWidget viewer(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

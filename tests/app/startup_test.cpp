@@ -14,17 +14,17 @@
 #include <Inventor/nodes/SoSelection.h>
 #include <Inventor/nodes/SoSeparator.h>
 
-#include "globals.h"
-#include "pseudorandom.h"
-#include "tdatabanker.h"
-#include "tformdebug.h"
-#include "tformmain.h"
-#include "tformmediaplayer.h"
-#include "tformplaylist.h"
-#include "tformtextviewer.h"
-#include "tformtreeview.h"
-#include "tformutils.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "common/pseudorandom.h"
+#include "data/tdatabanker.h"
+#include "tools/tformdebug.h"
+#include "app/tformmain.h"
+#include "windows/tformmediaplayer.h"
+#include "sound/tformplaylist.h"
+#include "windows/tformtextviewer.h"
+#include "windows/tformtreeview.h"
+#include "tools/tformutils.h"
+#include "viewer/tformviewer.h"
 
 TEST(StartUp, CreatesEveryWindowInOrderHiddenInsideTheViewerAndStartsAutoplay) {
   QTemporaryDir folder;

@@ -12,8 +12,8 @@
 #include <sys/wait.h>
 #include <zlib.h>
 
-#include "gxformat.h"
-#include "gxwriter.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
 
 namespace fs = std::filesystem;
 

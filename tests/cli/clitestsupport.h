@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "gxchunklist.h"
+#include "data/gxchunklist.h"
 
 struct TRun {
   int Status = -1;  // exit status, or -1 when the tool did not exit normally

@@ -11,7 +11,7 @@
 
 #include "clitestsupport.h"
 #include "inventortext.h"
-#include "shapereader.h"
+#include "scene/shapereader.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <random>
 
-#include "bytes.h"
+#include "data/bytes.h"
 #include "clitestsupport.h"
 #include "datacheck.h"
-#include "gxformat.h"
-#include "gxwriter.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <fstream>
 
 #include "clitestsupport.h"
-#include "bytes.h"
-#include "gxformat.h"
+#include "data/bytes.h"
+#include "data/gxformat.h"
 
 namespace {
 
 const std::string kFixtures = PINACORA_SOURCE_DIR "/tests/cli/fixtures/";
-const std::string kRtfFixtures = PINACORA_SOURCE_DIR "/tests/windows/rtf/fixtures/";
+const std::string kRtfFixtures = PINACORA_SOURCE_DIR "/tests/rtf/fixtures/";
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); }
 

@@ -16,7 +16,7 @@
 #include "clitestsupport.h"
 #include "hanglayout.h"
 #include "imagetitle.h"
-#include "tdatabanker.h"
+#include "data/tdatabanker.h"
 
 namespace fs = std::filesystem;
 

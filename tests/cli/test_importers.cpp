@@ -10,12 +10,12 @@
 
 #include "audioimport.h"
 #include "clitestsupport.h"
-#include "gxformat.h"
-#include "gxserializer.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
 #include "imageimport.h"
 #include "noteimport.h"
 #include "runprogram.h"
-#include "tzlib.h"
+#include "data/tzlib.h"
 
 namespace {
 

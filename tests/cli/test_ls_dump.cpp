@@ -5,8 +5,8 @@
 #include <sndfile.h>
 
 #include "clitestsupport.h"
-#include "gxformat.h"
-#include "gxwriter.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
 
 namespace {
 

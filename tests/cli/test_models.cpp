@@ -13,13 +13,13 @@
 
 #include "clitestsupport.h"
 #include "datacheck.h"
-#include "gxserializer.h"
+#include "data/gxserializer.h"
 #include "modelmesh.h"
 #include "modelplacement.h"
 #include "modelsimplify.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "workqueries.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "scene/workqueries.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "tdatabanker.h"
-#include "tzlib.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/tdatabanker.h"
+#include "data/tzlib.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // readers must refuse cleanly. Run by hand: make_crashers <folder>; the files are committed.
 #include <iostream>
 
-#include "gxformat.h"
+#include "data/gxformat.h"
 #include "testutil.h"
 
 using namespace testutil;

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "gxformat.h"
-#include "gxwriter.h"
-#include "tdatabanker.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
+#include "data/tdatabanker.h"
 #include "testutil.h"
 
 using namespace testutil;

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "bytes.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "gxserializer.h"
+#include "data/bytes.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
 #include "testutil.h"
 
 using namespace testutil;

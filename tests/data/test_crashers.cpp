@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "gxchunklist.h"
-#include "gxserializer.h"
-#include "tdatabanker.h"
+#include "data/gxchunklist.h"
+#include "data/gxserializer.h"
+#include "data/tdatabanker.h"
 #include "testutil.h"
-#include "tzlib.h"
+#include "data/tzlib.h"
 
 using namespace testutil;
 

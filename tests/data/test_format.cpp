@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "bytes.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "gxwriter.h"
+#include "data/bytes.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/gxwriter.h"
 #include "testutil.h"
 
 using namespace testutil;

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "tzlib.h"
+#include "data/tzlib.h"
 #include "testutil.h"
 
 using namespace testutil;

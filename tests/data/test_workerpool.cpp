@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "workerpool.h"
+#include "data/workerpool.h"
 
 TEST(WorkerPool, RunsEveryJobOnItsThreadsAndReportsWhatTheyThrow) {
   EXPECT_GE(TWorkerPool::MachineThreads(), 1u);

@@ -9,9 +9,9 @@
 #include <iterator>
 #include <random>
 
-#include "bytes.h"
-#include "gxformat.h"
-#include "gxwriter.h"
+#include "data/bytes.h"
+#include "data/gxformat.h"
+#include "data/gxwriter.h"
 
 namespace testutil {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "gxchunklist.h"
-#include "gxserializer.h"
+#include "data/gxchunklist.h"
+#include "data/gxserializer.h"
 
 namespace testutil {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "bytes.h"
-#include "gxformat.h"
-#include "gxserializer.h"
-#include "gxwriter.h"
+#include "data/bytes.h"
+#include "data/gxformat.h"
+#include "data/gxserializer.h"
+#include "data/gxwriter.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;

@@ -21,12 +21,12 @@
 #include <cmath>
 #include <memory>
 
-#include "globals.h"
-#include "showtool.h"
-#include "tdatabanker.h"
-#include "tformmain.h"
-#include "tformtreeview.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "common/showtool.h"
+#include "data/tdatabanker.h"
+#include "app/tformmain.h"
+#include "windows/tformtreeview.h"
+#include "viewer/tformviewer.h"
 
 namespace {
 

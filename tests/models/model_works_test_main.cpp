@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <Inventor/Qt/SoQt.h>
 
-#include "tapplication.h"
+#include "common/tapplication.h"
 
 int main(int argc, char** argv) {
   TApplication application(argc, argv);

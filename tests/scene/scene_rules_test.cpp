@@ -11,14 +11,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "gxchunk.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "scenebuild.h"
-#include "shapereader.h"
+#include "data/gxchunk.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
 #include "testutil.h"
-#include "worknames.h"
-#include "workqueries.h"
+#include "scene/worknames.h"
+#include "scene/workqueries.h"
 
 using namespace testutil;
 

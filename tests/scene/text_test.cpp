@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cp1252.h"
+#include "data/cp1252.h"
 
 TEST(Cp1252, ItalianNamesAndTheHighControlsRoundTrip) {
   std::string bytes;

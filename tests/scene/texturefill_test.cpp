@@ -9,14 +9,14 @@
 #include <sstream>
 #include <string>
 
-#include "gxchunk.h"
-#include "gxchunklist.h"
-#include "gxformat.h"
-#include "scenebuild.h"
-#include "shapereader.h"
-#include "tdatabanker.h"
+#include "data/gxchunk.h"
+#include "data/gxchunklist.h"
+#include "data/gxformat.h"
+#include "scene/scenebuild.h"
+#include "scene/shapereader.h"
+#include "data/tdatabanker.h"
 #include "testutil.h"
-#include "texturefill.h"
+#include "scene/texturefill.h"
 
 using namespace testutil;
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "csoundmanager.h"
-#include "memorysounddevice.h"
+#include "sound/csoundmanager.h"
+#include "sound/memorysounddevice.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <fstream>
 #include <memory>
 
-#include "csoundmanager.h"
-#include "globals.h"
+#include "sound/csoundmanager.h"
+#include "common/globals.h"
 #include "soundfiles.h"
-#include "tdatabanker.h"
-#include "tformplaylist.h"
+#include "data/tdatabanker.h"
+#include "sound/tformplaylist.h"
 
 namespace {
 

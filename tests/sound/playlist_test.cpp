@@ -8,14 +8,14 @@
 #include <QTimer>
 #include <memory>
 
-#include "csound.h"
-#include "globals.h"
-#include "gxwriter.h"
-#include "memorysounddevice.h"
+#include "sound/csound.h"
+#include "common/globals.h"
+#include "data/gxwriter.h"
+#include "sound/memorysounddevice.h"
 #include "soundfiles.h"
-#include "tdatabanker.h"
-#include "texts.h"
-#include "tformplaylist.h"
+#include "data/tdatabanker.h"
+#include "common/texts.h"
+#include "sound/tformplaylist.h"
 
 namespace {
 

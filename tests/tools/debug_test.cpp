@@ -13,7 +13,7 @@
 #include <Inventor/nodes/SoTransform.h>
 #include <stdexcept>
 
-#include "rtfreader.h"
+#include "rtf/rtfreader.h"
 #include "tools_fixture.h"
 
 namespace {

@@ -11,13 +11,13 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <memory>
 
-#include "dialogs.h"
-#include "globals.h"
-#include "tdatabanker.h"
-#include "tformdebug.h"
-#include "tformmain.h"
-#include "tformutils.h"
-#include "tformviewer.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
+#include "data/tdatabanker.h"
+#include "tools/tformdebug.h"
+#include "app/tformmain.h"
+#include "tools/tformutils.h"
+#include "viewer/tformviewer.h"
 
 class ToolsTest : public ::testing::Test {
  protected:

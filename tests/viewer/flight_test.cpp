@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "pseudorandom.h"
+#include "common/pseudorandom.h"
 #include "viewer_fixture.h"
 
 TEST_F(ViewerTest, FlightEndsExactlyOnTheComputedEyeAndTarget) {

@@ -25,11 +25,11 @@
 #include <memory>
 #include <sys/wait.h>
 
-#include "globals.h"
-#include "pseudorandom.h"
-#include "tdatabanker.h"
-#include "tformmain.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "common/pseudorandom.h"
+#include "data/tdatabanker.h"
+#include "app/tformmain.h"
+#include "viewer/tformviewer.h"
 #include "shownviewer.h"
 
 namespace fs = std::filesystem;

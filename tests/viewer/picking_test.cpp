@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <Inventor/SbViewVolume.h>
 
-#include "dialogs.h"
+#include "common/dialogs.h"
 #include "viewer_fixture.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "globals.h"
-#include "tdatabanker.h"
-#include "tformmain.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "data/tdatabanker.h"
+#include "app/tformmain.h"
+#include "viewer/tformviewer.h"
 
 class TShownViewer {
  protected:

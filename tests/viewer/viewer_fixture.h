@@ -6,10 +6,10 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <memory>
 
-#include "globals.h"
-#include "tdatabanker.h"
-#include "tformmain.h"
-#include "tformviewer.h"
+#include "common/globals.h"
+#include "data/tdatabanker.h"
+#include "app/tformmain.h"
+#include "viewer/tformviewer.h"
 #include "shownviewer.h"
 
 // The orientation of a camera at eye that points at target.

@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <memory>
 
-#include "aboutmusic.h"
-#include "memorysounddevice.h"
-#include "tdlgabout.h"
+#include "windows/aboutmusic.h"
+#include "sound/memorysounddevice.h"
+#include "windows/tdlgabout.h"
 
 namespace {
 

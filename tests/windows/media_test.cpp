@@ -15,8 +15,8 @@
 #include <QVideoWidget>
 #include <functional>
 
-#include "nativesizelayout.h"
-#include "tformmediaplayer.h"
+#include "windows/nativesizelayout.h"
+#include "windows/tformmediaplayer.h"
 
 namespace {
 

@@ -17,20 +17,20 @@
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <memory>
 
-#include "dialogs.h"
-#include "globals.h"
-#include "gxchunk.h"
-#include "gxserializer.h"
-#include "gxwriter.h"
-#include "memorysounddevice.h"
-#include "showtool.h"
-#include "tdatabanker.h"
-#include "tformmain.h"
-#include "tformmediaplayer.h"
-#include "tformplaylist.h"
-#include "tformtextviewer.h"
-#include "tformtreeview.h"
-#include "tformviewer.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
+#include "data/gxchunk.h"
+#include "data/gxserializer.h"
+#include "data/gxwriter.h"
+#include "sound/memorysounddevice.h"
+#include "common/showtool.h"
+#include "data/tdatabanker.h"
+#include "app/tformmain.h"
+#include "windows/tformmediaplayer.h"
+#include "sound/tformplaylist.h"
+#include "windows/tformtextviewer.h"
+#include "windows/tformtreeview.h"
+#include "viewer/tformviewer.h"
 
 namespace {
 

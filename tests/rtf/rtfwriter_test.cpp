@@ -3,8 +3,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "rtfreader.h"
-#include "rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // List numbers and bullets the reader writes itself, from the list table or from older writers'
 // paragraph numbering, on small documents written the way Word, LibreOffice and AbiWord write them.
-#include "rtflist.h"
-#include "rtfreader.h"
+#include "rtf/rtflist.h"
+#include "rtf/rtfreader.h"
 
 #include <gtest/gtest.h>
 

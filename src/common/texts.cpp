@@ -1,6 +1,6 @@
 #include "texts.h"
 
-#include "cp1252.h"
+#include "data/cp1252.h"
 
 QString FromCp1252(const char* bytes, int length) {
   if (bytes == nullptr || length <= 0) return QString();

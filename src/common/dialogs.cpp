@@ -3,7 +3,7 @@
 #include <QFileDialog>
 
 #include "globals.h"
-#include "tformviewer.h"
+#include "viewer/tformviewer.h"
 
 namespace Dialogs {
 

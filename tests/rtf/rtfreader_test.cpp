@@ -1,7 +1,7 @@
 // The RTF reader on files made by real writers (LibreOffice, pandoc, a RichEdit-style file written
 // by hand; see fixtures/make-fixtures.sh), and on broken input.
-#include "rtfreader.h"
-#include "rtftable.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtftable.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "texts.h"
+#include "data/cp1252.h"
 
 namespace {
 
@@ -14,11 +14,12 @@ const char kHeader[] =
 
 // The Windows-1252 byte of a character beyond ASCII, or 0 when the code page has none.
 unsigned char Cp1252Byte(QChar c) {
-  const std::string bytes = ToCp1252(QString(c));
+  const QByteArray utf8 = QString(c).toUtf8();
+  std::string bytes;
+  if (!Utf8ToCp1252(std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())), bytes)) return 0;
   if (bytes.size() != 1) return 0;
   const auto byte = static_cast<unsigned char>(bytes[0]);
-  if (byte < 0x80 || FromCp1252(bytes) != QString(c)) return 0;
-  return byte;
+  return byte < 0x80 ? 0 : byte;
 }
 
 void AppendHex(QByteArray& out, unsigned char byte) {

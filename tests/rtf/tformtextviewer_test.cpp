@@ -1,7 +1,7 @@
 // The info text window: how it is laid out and how it loads a note from a stream.
-#include "tformtextviewer.h"
+#include "windows/tformtextviewer.h"
 
-#include "memorystream.h"
+#include "data/memorystream.h"
 
 #include <gtest/gtest.h>
 
