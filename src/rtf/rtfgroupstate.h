@@ -72,6 +72,6 @@ struct TRtfGroupState {
 };
 
 constexpr double RtfTwipsPerPixel = 15.0;  // 1440 twips per inch at 96 pixels per inch
-constexpr int RtfMaxIndentTwips = 31680;   // 22 inches
+constexpr int RtfMaxIndentTwips = 31680;   // 22 inches: the widest page a writer offers
 
 inline int RtfClamp(int value, int low, int high) { return std::max(low, std::min(high, value)); }
