@@ -55,7 +55,6 @@ struct TRtfParaProps {
   TRtfOldNumbering Old;  // \pn
   std::vector<QTextOption::Tab> Tabs;  // in twips, as given
   QTextOption::TabType NextTabType = QTextOption::LeftTab;  // for the next \tx
-  bool NextTabDecimal = false;
 
   // The table level of the paragraph: 0 outside tables.
   int TableLevel() const { return std::max(InTable ? 1 : 0, Nesting); }

@@ -1,8 +1,8 @@
 #include "rtfreader.h"
 
+#include "rtfdocumentbuilder.h"
 #include "rtffonttable.h"
 #include "rtffootnotes.h"
-#include "rtfdocumentbuilder.h"
 #include "rtfformats.h"
 #include "rtfgroupstate.h"
 #include "rtflisttablereader.h"
