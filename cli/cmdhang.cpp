@@ -15,12 +15,12 @@
 #include "args.h"
 #include "commands.h"
 #include "data/cp1252.h"
-#include "fileio.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
-#include "hangfolder.h"
-#include "hanglayout.h"
-#include "hangscene.h"
-#include "modelimport.h"
+#include "hang/hangfolder.h"
+#include "hang/hanglayout.h"
+#include "hang/hangscene.h"
+#include "import/modelimport.h"
 
 namespace {
 

@@ -7,21 +7,21 @@
 #include <unistd.h>
 
 #include "args.h"
-#include "audioimport.h"
+#include "import/audioimport.h"
 #include "commands.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/cp1252.h"
-#include "deflate.h"
-#include "fileio.h"
+#include "common/deflate.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
-#include "imageimport.h"
-#include "inventorscan.h"
-#include "inventortext.h"
+#include "import/imageimport.h"
+#include "common/inventorscan.h"
+#include "import/inventortext.h"
 #include "manifest.h"
-#include "modelimport.h"
-#include "noteimport.h"
-#include "packprogress.h"
+#include "import/modelimport.h"
+#include "import/noteimport.h"
+#include "common/packprogress.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <limits>
 #include <set>
 
-#include "fileio.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
 
 namespace {

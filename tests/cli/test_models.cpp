@@ -12,11 +12,11 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/gxserializer.h"
-#include "modelmesh.h"
-#include "modelplacement.h"
-#include "modelsimplify.h"
+#include "import/modelmesh.h"
+#include "import/modelplacement.h"
+#include "import/modelsimplify.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "scene/workqueries.h"

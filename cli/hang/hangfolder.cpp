@@ -13,7 +13,7 @@
 #include <map>
 
 #include "hangcatalogue.h"
-#include "imagetitle.h"
+#include "import/imagetitle.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include <map>
 
 #include "assimpimport.h"
-#include "fileio.h"
+#include "common/fileio.h"
 #include "inventorimport.h"
 #include "modelplacement.h"
 #include "modelsimplify.h"

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "data/cp1252.h"
-#include "fileio.h"
+#include "common/fileio.h"
 #include "runprogram.h"
 
 namespace {

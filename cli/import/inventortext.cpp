@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "isolated.h"
+#include "common/isolated.h"
 #include "scene/shapereader.h"
 
 namespace {
