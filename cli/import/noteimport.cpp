@@ -274,7 +274,7 @@ bool ConvertWithPandoc(const std::string& path, const std::string& format, const
   const std::string output = folder + "/note.rtf";
   bool ok = true;
   if (utf8Text != nullptr) {
-    ok = WriteWholeFile(input, reinterpret_cast<const std::uint8_t*>(utf8Text->data()), utf8Text->size(), error);
+    ok = WriteTextFile(input, *utf8Text, error);
   }
   if (ok) {
     const TProgramRun run =
