@@ -16,7 +16,7 @@
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
 #include "import/imageimport.h"
-#include "common/inventorscan.h"
+#include "common/signatures.h"
 #include "import/inventortext.h"
 #include "manifest.h"
 #include "import/modelimport.h"
