@@ -258,6 +258,16 @@ void WidenForDistance(std::vector<SbVec3f>& points, float distance) {
   }
 }
 
+// Values the face set's indices name vertex by vertex (normals, texture coordinates), then
+// their binding.
+template <typename Binding>
+void AddPerVertex(SoSeparator* group, SoNode* values) {
+  group->addChild(values);
+  auto* binding = new Binding;
+  binding->value = Binding::PER_VERTEX_INDEXED;
+  group->addChild(binding);
+}
+
 // One model as a separator: its transformation, the shared vertex lists, the materials and one face
 // set for each picture (and one for the faces without).
 SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TManifestModel& where,
@@ -269,9 +279,6 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
   group->addChild(transform);
 
   auto* coordinates = new SoCoordinate3;
-  // Held until the end: the graph keeps them when they are added, else they go with the holders.
-  const TCoinRef<SoNormal> normals(new SoNormal);
-  const TCoinRef<SoTextureCoordinate2> texCoords(new SoTextureCoordinate2);
   bool anyNormals = false, anyTexCoords = false;
   std::vector<SbVec3f> points, directions;
   std::vector<SbVec2f> maps;
@@ -293,18 +300,14 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
   coordinates->point.setValues(0, int(points.size()), points.data());
   group->addChild(coordinates);
   if (anyNormals) {
+    auto* normals = new SoNormal;
     normals->vector.setValues(0, int(directions.size()), directions.data());
-    group->addChild(normals.get());
-    auto* binding = new SoNormalBinding;
-    binding->value = SoNormalBinding::PER_VERTEX_INDEXED;
-    group->addChild(binding);
+    AddPerVertex<SoNormalBinding>(group, normals);
   }
   if (anyTexCoords) {
+    auto* texCoords = new SoTextureCoordinate2;
     texCoords->point.setValues(0, int(maps.size()), maps.data());
-    group->addChild(texCoords.get());
-    auto* binding = new SoTextureCoordinateBinding;
-    binding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
-    group->addChild(binding);
+    AddPerVertex<SoTextureCoordinateBinding>(group, texCoords);
   }
   auto* material = new SoMaterial;
   for (std::size_t m = 0; m < model.Materials.size(); ++m) {
