@@ -2,25 +2,17 @@
 // manifest beside the output, then packs them exactly as pack does.
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextCodec>
-#include <cmath>
 #include <cstdio>
 
 #include "args.h"
 #include "commands.h"
-#include "data/cp1252.h"
-#include "fileio.h"
-#include "data/gxformat.h"
-#include "hangfolder.h"
-#include "hanglayout.h"
-#include "hangscene.h"
-#include "modelimport.h"
+#include "common/fileio.h"
+#include "hang/hangfolder.h"
+#include "hang/hanglayout.h"
+#include "hang/hangmanifest.h"
+#include "hang/hangscene.h"
+#include "hang/hangworks.h"
+#include "manifest.h"
 
 namespace {
 
@@ -68,38 +60,18 @@ const char kHelp[] =
     "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
     "Exits with 0 when the exhibition is written, 1 when it cannot be, 2 for a wrong command line.\n";
 
-constexpr int kFirstWorkId = 1001;
-constexpr int kFirstSoundId = 501;
-constexpr double kDefaultHeightCm = 60;
-constexpr double kDefaultModelHeightCm = 50;
+constexpr int kDefaultHeightCm = 60;
+constexpr int kDefaultModelHeightCm = 50;
 
-// A name the data file can hold: characters Windows-1252 lacks lose their accents or become '?',
-// and it is cut to 255 bytes.
-std::string StorableName(const std::string& utf8, const std::string& what, std::vector<std::string>& notices) {
-  std::string bytes;
-  if (Utf8ToCp1252(utf8, bytes) && bytes.size() <= 255) return utf8;
-  QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
-  QString fixed;
-  for (const QChar c : QString::fromStdString(utf8)) {
-    if (codec->canEncode(c) && c != QChar::ReplacementCharacter) {
-      fixed += c;
-      continue;
-    }
-    const QString plain = QString(c).normalized(QString::NormalizationForm_KD);
-    QString kept;
-    for (const QChar p : plain) {
-      if (p.category() != QChar::Mark_NonSpacing && codec->canEncode(p)) kept += p;
-    }
-    fixed += kept.isEmpty() ? QString("?") : kept;
-  }
-  std::string result = fixed.toStdString();
-  while (!Utf8ToCp1252(result, bytes) || bytes.size() > 255) {
-    fixed.chop(1);
-    result = fixed.toStdString();
-  }
-  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (Windows-1252, at most 255 bytes)");
-  return result;
-}
+// What the command line asks for.
+struct THangRequest {
+  std::string Folder, Catalogue, Output, Sources;
+  THangOptions Layout;
+  int HeightCm = kDefaultHeightCm, ModelHeightCm = kDefaultModelHeightCm;
+  THangManifestOptions Manifest;
+  TRoomLook Look;
+  bool Quiet = false, ProgressAsked = false;
+};
 
 bool ParseSurface(const TArgs& args, const char* option, TSurface& surface, std::string& error) {
   const std::string value = args.Value(option);
@@ -124,257 +96,107 @@ bool ParsePositive(const TArgs& args, const char* option, int& value, int low, i
   return true;
 }
 
-// The texture a work is packed from: the picture itself when it is no larger than maxSide
-// (pack turns it upright), otherwise an upright copy that size, written into textures/: scaling
-// while decoding is much quicker than pack's smooth scaling of the whole picture.
-bool TextureOf(const TFolderWork& work, int id, int maxSide, const QDir& sources, std::string& texture, std::string& error) {
-  QImageReader reader(QString::fromStdString(work.File));
-  reader.setAutoTransform(true);
-  const QSize stored = reader.size();
-  if (stored.isValid() && stored.width() <= maxSide && stored.height() <= maxSide) {
-    texture = work.File;
-    return true;
-  }
-  if (stored.width() > maxSide || stored.height() > maxSide) {
-    // Scaling while decoding spares most of the work for large JPEGs.
-    reader.setScaledSize(stored.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
-  }
-  QImage image = reader.read();
-  if (image.isNull()) {
-    error = work.File + ": cannot read the picture (" + reader.errorString().toStdString() + ")";
+// The options after the folder and the output; false with the reason for a wrong value.
+bool ReadOptions(const TArgs& args, THangRequest& request, std::string& error) {
+  request.Folder = args.Positional[0];
+  request.Catalogue = args.Value("--catalogue");
+  request.Output = args.Value("-o");
+  request.Sources = args.Value("--sources").empty() ? request.Output + ".sources" : args.Value("--sources");
+  request.Quiet = args.Has("--quiet");
+  request.ProgressAsked = args.Has("--progress");
+  TRoomLook& look = request.Look;
+  ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
+  ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
+  ParseColour("#e8e4dc", look.Ceiling.R, look.Ceiling.G, look.Ceiling.B);
+  if (!ParsePositive(args, "--per-room", request.Layout.PerRoom, 1, 200, error) ||
+      !ParsePositive(args, "--height", request.HeightCm, 1, 2000, error) ||
+      !ParsePositive(args, "--model-height", request.ModelHeightCm, 1, 2000, error) ||
+      !ParsePositive(args, "--max-texture", request.Manifest.MaxTexture, 16, 16384, error) ||
+      !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
+      !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
     return false;
   }
-  const bool alpha = image.hasAlphaChannel();
-  const QString name = QString("textures/%1.%2").arg(id).arg(alpha ? "png" : "jpg");
-  QImageWriter writer(sources.filePath(name));
-  if (!alpha) writer.setQuality(92);
-  if (!writer.write(image)) {
-    error = sources.filePath(name).toStdString() + ": cannot write (" + writer.errorString().toStdString() + ")";
+  if (!args.Value("--frames").empty() && !ParseColour(args.Value("--frames"), look.FrameR, look.FrameG, look.FrameB)) {
+    error = "--frames " + args.Value("--frames") + ": not a colour #RRGGBB";
     return false;
   }
-  texture = sources.filePath(name).toStdString();
   return true;
 }
 
-QJsonObject Item(const QDir& sources, const std::string& file, const std::string& name) {
-  QJsonObject item;
-  if (!name.empty()) item.insert("name", QString::fromStdString(name));
-  item.insert("file", sources.relativeFilePath(QString::fromStdString(file)));
-  return item;
+// The sources folder, with its textures/ and notes/, made when missing.
+bool MakeSources(const std::string& path, QDir& sources, std::string& error) {
+  sources.setPath(QString::fromStdString(path));
+  if (!sources.mkpath("textures") || !sources.mkpath("notes")) {
+    error = path + ": cannot make the folder";
+    return false;
+  }
+  sources.setPath(sources.absolutePath());
+  return true;
+}
+
+// The rooms and the works as Inventor text: sala.iv and opere.iv of the sources.
+bool WriteScenes(const THangLayout& layout, const std::vector<THungWork>& works, const TRoomLook& look,
+                 const QDir& sources, std::string& error) {
+  return WriteTextFile(sources.filePath("sala.iv").toStdString(), RoomsScene(layout, look), error) &&
+         WriteTextFile(sources.filePath("opere.iv").toStdString(), WorksScene(layout, works, look), error);
 }
 
 std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); }
+
+// Packs the manifest exactly as pack does and, unless quiet, tells what was hung and where the
+// sources are.
+int PackAndTell(const THangRequest& request, const std::string& manifestFile, const TFolder& folder,
+                const THangLayout& layout) {
+  std::vector<std::string> packArgs = {manifestFile, "-o", request.Output};
+  if (request.Quiet) packArgs.push_back("--quiet");
+  if (request.Manifest.Progress) packArgs.push_back("--progress");
+  const int status = CommandPack(packArgs);
+  if (status != 0 || request.Quiet) return status;
+  const double length = layout.Rooms.empty() ? 0 : layout.Rooms.back().X1;
+  std::printf("%s: %zu works in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n",
+              request.Output.c_str(), folder.Works.size(), layout.Rooms.size(), Metres(length).c_str(),
+              Metres(layout.Depth).c_str(), Metres(layout.Height).c_str(), folder.Sounds.size());
+  std::printf("sources in %s; after changing them: pinacora-data pack %s -o %s\n", request.Sources.c_str(),
+              manifestFile.c_str(), request.Output.c_str());
+  return 0;
+}
 
 }  // namespace
 
 int CommandHang(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
-                                       "--max-texture",
-                                       "--floor", "--walls", "--ceiling", "--frames"},
+                                       "--max-texture", "--floor", "--walls", "--ceiling", "--frames"},
                                {"--quiet", "--progress"});
   if (args.Has("--help")) return PrintHelp(kHelp);
-  const std::string output = args.Value("-o");
-  if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
+  if (!args.Error.empty() || args.Positional.size() != 1 || args.Value("-o").empty()) {
     return Refuse("hang", (args.Error.empty() ? "expects FOLDER -o FILE" : args.Error) + "\n\n" + kHelp, 2);
   }
-  THangOptions options;
-  int heightCm = int(kDefaultHeightCm), modelHeightCm = int(kDefaultModelHeightCm), maxTexture = 1024;
-  TRoomLook look;
-  ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
-  ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
-  ParseColour("#e8e4dc", look.Ceiling.R, look.Ceiling.G, look.Ceiling.B);
+  THangRequest request;
   std::string error;
-  if (!ParsePositive(args, "--per-room", options.PerRoom, 1, 200, error) ||
-      !ParsePositive(args, "--height", heightCm, 1, 2000, error) ||
-      !ParsePositive(args, "--model-height", modelHeightCm, 1, 2000, error) ||
-      !ParsePositive(args, "--max-texture", maxTexture, 16, 16384, error) ||
-      !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
-      !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
-    return Refuse("hang", error, 2);
-  }
-  if (!args.Value("--frames").empty() && !ParseColour(args.Value("--frames"), look.FrameR, look.FrameG, look.FrameB)) {
-    return Refuse("hang", "--frames " + args.Value("--frames") + ": not a colour #RRGGBB", 2);
-  }
+  if (!ReadOptions(args, request, error)) return Refuse("hang", error, 2);
 
   TFolder folder;
-  if (!ScanFolder(args.Positional[0], args.Value("--catalogue"), folder, error)) return Refuse("hang", error);
-  // Models are read now for their shape (pack reads them again from the manifest); like a picture
-  // no reader takes, one that cannot be read is left out with the reader's reason.
-  std::vector<TWorkSize> modelSizes;
-  {
-    std::vector<TFolderWork> readable;
-    for (TFolderWork& work : folder.Works) {
-      TWorkSize size;
-      if (work.WorkKind == TFolderWork::Kind::Model) {
-        TManifestModel where;
-        where.File = work.File;
-        where.HasHeight = true;
-        where.Height = float((work.HeightCm > 0 ? work.HeightCm : modelHeightCm) / 100);
-        TModelPose pose;
-        SbVec3f mean;
-        std::string reason;
-        if (!MeasureModel(work.File, where, pose, mean, reason)) {
-          folder.Notices.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
-                                   ": left out, not a model this tool can read (" + reason + ")");
-          continue;
-        }
-        size.Model = true;
-        size.Width = std::max(0.01f, pose.Width);
-        size.Height = pose.Height;
-        size.Depth = std::max(0.01f, pose.Depth);
-        size.MeanRight = mean[0];
-        size.MeanFront = mean[1];
-        size.MeanUp = -mean[2];
-      }
-      modelSizes.push_back(size);
-      readable.push_back(std::move(work));
-    }
-    folder.Works = std::move(readable);
-  }
+  if (!ScanFolder(request.Folder, request.Catalogue, folder, error)) return Refuse("hang", error);
+  const std::vector<TWorkSize> measured = MeasureModels(folder, request.ModelHeightCm);
   if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures or models to hang");
-  const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
-  if (lists > std::size_t(gx::kMaxListCount)) {
-    return Refuse("hang", folder.Path + ": " + std::to_string(folder.Works.size()) + " works and " +
-                              std::to_string(folder.Sounds.size()) + " pieces of music need " + std::to_string(lists) +
-                              " lists, but a data file holds at most " + std::to_string(gx::kMaxListCount) +
-                              " (two of them the rooms)");
-  }
-
-  // Real sizes from the catalogue; otherwise the default height and the picture's own shape.
-  std::vector<TWorkSize> sizes;
-  std::vector<THungWork> hung;
-  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
-    const TFolderWork& work = folder.Works[i];
-    TWorkSize size;
-    if (work.WorkKind == TFolderWork::Kind::Model) {
-      size = modelSizes[i];
-      sizes.push_back(size);
-      hung.push_back({kFirstWorkId + int(i), work.Title, size});
-      continue;
-    }
-    const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
-    if (work.WidthCm > 0 && work.HeightCm > 0) size = {work.WidthCm / 100, work.HeightCm / 100};
-    else if (work.WidthCm > 0) size = {work.WidthCm / 100, work.WidthCm / 100 / aspect};
-    else if (work.HeightCm > 0) size = {work.HeightCm / 100 * aspect, work.HeightCm / 100};
-    else size = {heightCm / 100.0 * aspect, heightCm / 100.0};
-    sizes.push_back(size);
-    hung.push_back({kFirstWorkId + int(i), work.Title, size});
-  }
-  const THangLayout layout = LayOut(sizes, options);
+  if (!FitsOneFile(folder, error)) return Refuse("hang", error);
+  const std::vector<THungWork> works = SizeWorks(folder, measured, request.HeightCm);
+  const THangLayout layout = LayOut(SizesOf(works), request.Layout);
 
   // The sources: everything pack needs, which the curator may adjust and pack again.
-  const std::string sourcesPath = args.Value("--sources").empty() ? output + ".sources" : args.Value("--sources");
-  QDir sources(QString::fromStdString(sourcesPath));
-  if (!sources.mkpath("textures") || !sources.mkpath("notes")) {
-    return Refuse("hang", sourcesPath + ": cannot make the folder");
-  }
-  sources.setPath(sources.absolutePath());
-  const std::string roomsText = RoomsScene(layout, look);
-  const std::string worksText = WorksScene(layout, hung, look);
-  const std::string roomsFile = sources.filePath("sala.iv").toStdString();
-  const std::string worksFile = sources.filePath("opere.iv").toStdString();
-  if (!WriteWholeFile(roomsFile, reinterpret_cast<const std::uint8_t*>(roomsText.data()), roomsText.size(), error) ||
-      !WriteWholeFile(worksFile, reinterpret_cast<const std::uint8_t*>(worksText.data()), worksText.size(), error)) {
+  QDir sources;
+  if (!MakeSources(request.Sources, sources, error) || !WriteScenes(layout, works, request.Look, sources, error)) {
     return Refuse("hang", error);
   }
-
-  QJsonArray listArray;
-  QJsonObject room{{"kind", "scene"}, {"id", 110}, {"name", "Sala"}, {"shape", "sala.iv"}};
-  QJsonArray roomTextures;
-  const std::pair<const TSurface*, const char*> surfaces[] = {
-      {&look.Floor, kFloorTextureNode}, {&look.Walls, kWallsTextureNode}, {&look.Ceiling, kCeilingTextureNode}};
-  for (const auto& surface : surfaces) {
-    if (surface.first->Texture.empty()) continue;
-    roomTextures.append(QJsonObject{{"node", surface.second},
-                                    {"file", sources.relativeFilePath(QString::fromStdString(surface.first->Texture))}});
-  }
-  if (!roomTextures.isEmpty()) room.insert("textures", roomTextures);
-  listArray.append(room);
-
-  QJsonArray workTextures, models;
-  const bool progress = args.Has("--progress") || (!args.Has("--quiet") && folder.Works.size() > 40);
-  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
-    if (sizes[i].Model) {
-      const TWorkPlacement& place = layout.Works[i];
-      models.append(QJsonObject{{"file", sources.relativeFilePath(QString::fromStdString(folder.Works[i].File))},
-                                {"work", hung[i].Id},
-                                {"position", QJsonArray{std::round(place.X * 1000) / 1000, std::round(place.Y * 1000) / 1000,
-                                              std::round(place.Z * 1000) / 1000}},
-                                {"facing", 180},
-                                {"height", std::round(sizes[i].Height * 1000) / 1000},
-                                {"distance", std::ceil(place.ViewDistance * 100) / 100}});
-      continue;
-    }
-    std::string texture;
-    if (!TextureOf(folder.Works[i], hung[i].Id, maxTexture, sources, texture, error)) return Refuse("hang", error);
-    workTextures.append(QJsonObject{{"node", QString("TEX_%1").arg(hung[i].Id)},
-                                    {"file", sources.relativeFilePath(QString::fromStdString(texture))}});
-    if (progress && (i + 1) % 25 == 0) {
-      std::fprintf(stderr, "pinacora-data hang: [%zu/%zu] pictures prepared\n", i + 1, folder.Works.size());
-    }
-  }
-  QJsonObject worksList{{"kind", "scene"}, {"id", 120}, {"name", "Opere"}, {"shape", "opere.iv"}};
-  if (!workTextures.isEmpty()) worksList.insert("textures", workTextures);
-  if (!models.isEmpty()) worksList.insert("models", models);
-  listArray.append(worksList);
-
-  for (std::size_t i = 0; i < folder.Sounds.size(); ++i) {
-    const TAttachment& sound = folder.Sounds[i];
-    listArray.append(QJsonObject{{"kind", "sound"}, {"id", kFirstSoundId + int(i)},
-                                 {"name", QString::fromStdString(StorableName(sound.Name, sound.File, folder.Notices))},
-                                 {"file", sources.relativeFilePath(QString::fromStdString(sound.File))}});
-  }
-
-  for (std::size_t i = 0; i < folder.Works.size(); ++i) {
-    const TFolderWork& work = folder.Works[i];
-    const int id = hung[i].Id;
-    QJsonArray notes, movies;
-    // A catalogue that tells more than the title gives the work its label.
-    if (!work.Author.empty() || !work.Year.empty() || work.WidthCm > 0 || work.HeightCm > 0) {
-      std::string label = work.Title + "\n";
-      if (!work.Author.empty()) label += work.Author + (work.Year.empty() ? "\n" : ", " + work.Year + "\n");
-      else if (!work.Year.empty()) label += work.Year + "\n";
-      if (sizes[i].Model) {
-        label += QString::fromUtf8("altezza %1 cm\n").arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
-      } else {
-        label += QString::fromUtf8("%1 × %2 cm\n").arg(sizes[i].Width * 100, 0, 'f', 0).arg(sizes[i].Height * 100, 0, 'f', 0).toStdString();
-      }
-      const std::string labelFile = sources.filePath(QString("notes/%1-cartellino.txt").arg(id)).toStdString();
-      if (!WriteWholeFile(labelFile, reinterpret_cast<const std::uint8_t*>(label.data()), label.size(), error)) {
-        return Refuse("hang", error);
-      }
-      notes.append(Item(sources, labelFile, "Cartellino"));
-    }
-    for (const TAttachment& note : work.Notes) notes.append(Item(sources, note.File, StorableName(note.Name, note.File, folder.Notices)));
-    for (const TAttachment& movie : work.Movies) movies.append(Item(sources, movie.File, StorableName(movie.Name, movie.File, folder.Notices)));
-    QJsonObject opera{{"kind", "opera"}, {"id", id}, {"name", QString::fromStdString(StorableName(work.Title, work.File, folder.Notices))}};
-    if (!notes.isEmpty()) opera.insert("notes", notes);
-    if (!movies.isEmpty()) opera.insert("movies", movies);
-    listArray.append(opera);
-  }
-
-  const QByteArray manifestText = QJsonDocument(QJsonObject{{"lists", listArray}}).toJson(QJsonDocument::Indented);
+  request.Manifest.Progress = request.ProgressAsked || (!request.Quiet && folder.Works.size() > 40);
+  TManifest manifest;
   const std::string manifestFile = sources.filePath("manifest.json").toStdString();
-  if (!WriteWholeFile(manifestFile, reinterpret_cast<const std::uint8_t*>(manifestText.constData()),
-                      std::size_t(manifestText.size()), error)) {
+  if (!HangManifest(folder, layout, works, request.Look, request.Manifest, sources, manifest, error) ||
+      !WriteManifest(manifest, manifestFile, error)) {
     return Refuse("hang", error);
   }
-  if (!args.Has("--quiet")) {
+  if (!request.Quiet) {
     for (const std::string& notice : folder.Notices) std::fprintf(stderr, "pinacora-data hang: %s\n", notice.c_str());
   }
-
-  std::vector<std::string> packArgs = {manifestFile, "-o", output};
-  if (args.Has("--quiet")) packArgs.push_back("--quiet");
-  if (progress) packArgs.push_back("--progress");
-  const int status = CommandPack(packArgs);
-  if (status != 0) return status;
-  if (!args.Has("--quiet")) {
-    double length = layout.Rooms.empty() ? 0 : layout.Rooms.back().X1;
-    std::printf("%s: %zu works in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n", output.c_str(),
-                folder.Works.size(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.Depth).c_str(),
-                Metres(layout.Height).c_str(), folder.Sounds.size());
-    std::printf("sources in %s; after changing them: pinacora-data pack %s -o %s\n", sourcesPath.c_str(),
-                manifestFile.c_str(), output.c_str());
-  }
-  return 0;
+  return PackAndTell(request, manifestFile, folder, layout);
 }

@@ -7,7 +7,7 @@
 
 #include "data/bytes.h"
 #include "clitestsupport.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
 

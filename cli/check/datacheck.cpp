@@ -17,7 +17,7 @@
 #include "data/gxchunk.h"
 #include "data/gxformat.h"
 #include "data/gxserializer.h"
-#include "inventorscan.h"
+#include "common/signatures.h"
 #include "scenecheck.h"
 #include "data/tzlib.h"
 #include <zlib.h>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "fileio.h"
+#include "common/fileio.h"
 
 namespace {
 

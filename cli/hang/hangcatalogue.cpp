@@ -9,7 +9,7 @@
 #include <cmath>
 #include <map>
 
-#include "fileio.h"
+#include "common/fileio.h"
 
 namespace {
 
