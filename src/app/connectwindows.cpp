@@ -5,7 +5,6 @@
 #include <Inventor/SbLinear.h>
 #include <Inventor/nodes/SoSelection.h>
 
-#include "common/dialogs.h"
 #include "common/globals.h"
 #include "tformmain.h"
 #include "sound/tformplaylist.h"
@@ -20,9 +19,6 @@ void TFormMain::connectWindows() {
   constexpr Qt::ConnectionType kDirect = Qt::DirectConnection;
   TFormViewer* viewer = FormViewer;
   if (viewer != nullptr) {
-    // Dialogs open above the view.
-    Dialogs::SetOwner(viewer);
-
     // A pick: the debug log notes the point, the utility window takes the node, and a newly picked
     // work moves the browser and the status line.
     TFormDebug* debug = FormDebug;

@@ -186,6 +186,8 @@ TFormViewer* TFormMain::CreateViewer() {
   FormViewer = viewer;
   Viewer = viewer;
   viewer->SetBanker(Banker.get());
+  // Dialogs open above the view.
+  Dialogs::SetOwner(viewer);
   return viewer;
 }
 

@@ -372,3 +372,45 @@ TEST_F(BrowserTest, FixedNodesOpenNothingAndUnknownOrEmptyOperasShowOnlyThem) {
   EXPECT_EQ(Browser->NodeMovies->childCount(), 0);
   EXPECT_EQ(Browser->TreeView->currentItem(), Browser->NodeContribs);
 }
+
+TEST_F(BrowserTest, TheWindowsHearEachOtherAtOnceAndInOrder) {
+  // The playlist named its first sound in the status line; dialogs open above the view.
+  EXPECT_EQ(main->SndAdRotator.Shown, QStringLiteral(" background sound :  Preludio") + QString(33, ' '));
+  EXPECT_EQ(Dialogs::Owner(), viewer);
+
+  // Opening a note: the sound has stopped by the time the text window shows.
+  struct SoundAtShow : QObject {
+    int Shows = 0;
+    bool Playing = true;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Show) {
+        ++Shows;
+        Playing = FormPlaylist->IsPlaying();
+      }
+      return false;
+    }
+  } atShow;
+  ASSERT_TRUE(FormPlaylist->IsPlaying());
+  FormTextViewer->installEventFilter(&atShow);
+  OpenBrowser();
+  Browser->SelectOpera(11, false);
+  DoubleClick(Node("Appunti"));
+  FormTextViewer->removeEventFilter(&atShow);
+  EXPECT_EQ(atShow.Shows, 1);
+  EXPECT_FALSE(atShow.Playing);
+
+  // A work chosen in the list is with the main window before the list's handler returns, and is
+  // not sent back to the list.
+  std::vector<std::int32_t> chosen;
+  std::vector<std::int32_t> heard;
+  QObject::connect(Browser, &TFormTreeView::OperaChosen, Browser, [&](std::int32_t Id) {
+    chosen.push_back(Id);
+    heard.push_back(main->CurrentOpera);
+  });
+  Browser->ShowOpera(1, true);
+  EXPECT_EQ(chosen, std::vector<std::int32_t>({12}));
+  EXPECT_EQ(heard, std::vector<std::int32_t>({12}));
+  EXPECT_TRUE(viewer->FlightActive);
+  Browser->SelectOpera(13, false);
+  EXPECT_EQ(chosen.size(), 1u);
+}
