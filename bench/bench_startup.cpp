@@ -233,7 +233,7 @@ struct FrameCounter {
 int MeasureRealStartup(const std::string& file, int argc, char** argv) {
   FrameCounter counter;
   counter.clock.start();
-  bench::TProgram program(argc, argv, file, counter.Node());
+  bench::TProgram program(argc, argv, file, [&counter] { return counter.Node(); });
   TFormViewer* viewer = program.View();
 
   // As the main window does: the view is shown, then the models are loaded into it.
@@ -281,7 +281,7 @@ int MeasureRealStartup(const std::string& file, int argc, char** argv) {
 int MeasureScalePoint(const std::string& file, int argc, char** argv) {
   FrameCounter counter;
   counter.clock.start();
-  bench::TProgram program(argc, argv, file, counter.Node());
+  bench::TProgram program(argc, argv, file, [&counter] { return counter.Node(); });
   TFormViewer* viewer = program.View();
   // A first frame with a picture like the works' in view: the driver prepares its textured drawing
   // once, whatever the number of works, and that is not what this run measures.

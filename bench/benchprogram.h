@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <Inventor/Qt/SoQt.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,8 +18,9 @@ namespace bench {
 
 class TProgram {
  public:
-  // probe, when given, goes into the viewer's scene (a frame counter, say).
-  TProgram(int argc, char** argv, const std::string& file, SoNode* probe = nullptr)
+  // The node probe makes, when given, goes into the viewer's scene (a frame counter, say); it is
+  // made once the scene library is ready.
+  TProgram(int argc, char** argv, const std::string& file, const std::function<SoNode*()>& probe = {})
       : Argc(argc), Application(Argc, argv) {
     SoQt::init(&Top);
     Main = std::make_unique<TFormMain>();
@@ -27,7 +29,7 @@ class TProgram {
     Viewer = Main->CreateViewer();
     Main->connectWindows();
     Viewer->setGeometry(0, 0, 1280, 1024);
-    if (probe != nullptr) Viewer->SceneRoot->addChild(probe);
+    if (probe) Viewer->SceneRoot->addChild(probe());
   }
   ~TProgram() { Main.reset(); }
 
