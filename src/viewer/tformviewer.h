@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QWidget>
-#include <Inventor/SbBox.h>
 #include <Inventor/SbLinear.h>
 #include <cstdint>
 #include <memory>

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QScreen>
 #include <QThread>
+#include <Inventor/SbBox.h>
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoSearchAction.h>
