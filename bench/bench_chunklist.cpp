@@ -104,13 +104,7 @@ Measure RunChild(const std::string& self, const std::string& mode, const std::st
   return best;
 }
 
-std::vector<std::uint8_t> Pack(const std::vector<std::uint8_t>& plain) {
-  uLongf size = compressBound(plain.size());
-  std::vector<std::uint8_t> packed(size);
-  compress2(packed.data(), &size, plain.data(), plain.size(), 6);
-  packed.resize(size);
-  return packed;
-}
+std::vector<std::uint8_t> Pack(const std::vector<std::uint8_t>& plain) { return bench::Compress(plain); }
 
 }  // namespace
 

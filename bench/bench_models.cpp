@@ -21,10 +21,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "benchprogram.h"
 #include "benchutil.h"
-#include "common/globals.h"
-#include "data/tdatabanker.h"
-#include "viewer/tformviewer.h"
 
 namespace {
 
@@ -91,13 +89,8 @@ bench::Times RunTool(const std::vector<std::string>& args) {
 int MeasureViewer(const std::string& file, int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
-  QApplication application(argc, argv);
-  QWidget top;
-  SoQt::init(&top);
-  TDataBanker banker(file);
-  DataBanker = &banker;
-  auto* viewer = new TFormViewer(nullptr);
-  FormViewer = viewer;
+  bench::TProgram program(argc, argv, file);
+  TFormViewer* viewer = program.View();
   int frames = 0;
   qint64 firstFrame = -1;
   struct Count {
@@ -118,7 +111,6 @@ int MeasureViewer(const std::string& file, int argc, char** argv) {
   const qint64 beforeLoad = clock.elapsed();
   viewer->LoadModels();
   const qint64 loaded = clock.elapsed();
-  viewer->setGeometry(0, 0, 1280, 1024);
   viewer->show();
   while (firstFrame < 0 && clock.elapsed() < 120000) QApplication::processEvents(QEventLoop::AllEvents, 50);
   std::printf("  start-up: scene load %.3f s, first frame %.3f s after process start\n", (loaded - beforeLoad) / 1000.0,
@@ -136,7 +128,6 @@ int MeasureViewer(const std::string& file, int argc, char** argv) {
   } else {
     std::printf("  flight: work 501 not found\n");
   }
-  delete viewer;
   return 0;
 }
 

@@ -34,8 +34,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "benchprogram.h"
 #include "benchutil.h"
-#include "common/globals.h"
 #include "data/gxformat.h"
 #include "data/gxserializer.h"
 #include "data/gxwriter.h"
@@ -64,13 +64,7 @@ long StatusKb(const char* field) {
   return -1;
 }
 
-std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& bytes) {
-  uLongf size = compressBound(bytes.size());
-  std::vector<std::uint8_t> out(size);
-  compress2(out.data(), &size, bytes.data(), bytes.size(), 6);
-  out.resize(size);
-  return out;
-}
+using bench::Compress;
 
 std::unique_ptr<TGXChunk> ShapeChunk(const std::string& text) {
   auto chunk = CreateChunk(gx::kChunkVrmlShape);
@@ -239,18 +233,10 @@ struct FrameCounter {
 int MeasureRealStartup(const std::string& file, int argc, char** argv) {
   FrameCounter counter;
   counter.clock.start();
-  QApplication application(argc, argv);
-  QWidget top;
-  SoQt::init(&top);
-  TDataBanker banker(file);
-  DataBanker = &banker;
-
-  auto* viewer = new TFormViewer(nullptr);
-  FormViewer = viewer;
-  viewer->SceneRoot->addChild(counter.Node());
+  bench::TProgram program(argc, argv, file, [&counter] { return counter.Node(); });
+  TFormViewer* viewer = program.View();
 
   // As the main window does: the view is shown, then the models are loaded into it.
-  viewer->setGeometry(0, 0, 1280, 1024);
   viewer->show();
   const long base = StatusKb("VmRSS");
   const qint64 beforeLoad = counter.clock.elapsed();
@@ -274,9 +260,7 @@ int MeasureRealStartup(const std::string& file, int argc, char** argv) {
               (loaded - beforeLoad) / 1000.0, peakAfterStart, settled);
 
   // One flight at the real 20 ms ticks.
-  TVecInfos operas;
-  banker.ListOperas(operas);
-  for (const TagInfo& opera : operas) {
+  for (const TagInfo& opera : program.Window().OperaList) {
     viewer->FlyToObject(opera.Id);
     if (viewer->FlightActive) break;
   }
@@ -289,7 +273,6 @@ int MeasureRealStartup(const std::string& file, int argc, char** argv) {
     std::printf("  flight: %d frames drawn during 80 ticks (%.2f s)\n", counter.frames - before,
                 flight.elapsed() / 1000.0);
   }
-  delete viewer;
   return 0;
 }
 
@@ -298,14 +281,8 @@ int MeasureRealStartup(const std::string& file, int argc, char** argv) {
 int MeasureScalePoint(const std::string& file, int argc, char** argv) {
   FrameCounter counter;
   counter.clock.start();
-  QApplication application(argc, argv);
-  QWidget top;
-  SoQt::init(&top);
-  TDataBanker banker(file);
-  DataBanker = &banker;
-  auto* viewer = new TFormViewer(nullptr);
-  FormViewer = viewer;
-  viewer->SceneRoot->addChild(counter.Node());
+  bench::TProgram program(argc, argv, file, [&counter] { return counter.Node(); });
+  TFormViewer* viewer = program.View();
   // A first frame with a picture like the works' in view: the driver prepares its textured drawing
   // once, whatever the number of works, and that is not what this run measures.
   auto* warm = new SoSeparator;
@@ -318,7 +295,6 @@ int MeasureScalePoint(const std::string& file, int argc, char** argv) {
   warm->addChild(picture);
   warm->addChild(new SoCube);
   viewer->SceneRoot->addChild(warm);
-  viewer->setGeometry(0, 0, 1280, 1024);
   viewer->show();
   counter.WaitFirst();
   viewer->SceneRoot->removeChild(warm);
@@ -333,7 +309,7 @@ int MeasureScalePoint(const std::string& file, int argc, char** argv) {
   counter.WaitFirst();
   const double cpu = bench::CpuSeconds() - cpuBefore;
 
-  // The same pictures the way they were filled before: one search of the whole scene per chunk.
+  // For comparison, the same pictures filled by one search of the whole scene per chunk.
   double searchEach = 0;
   if (auto works = TGXSerializer::ReadFromFile(file, 120)) {
     SoNode* root = BuildSceneFromList(*works);
@@ -349,7 +325,6 @@ int MeasureScalePoint(const std::string& file, int argc, char** argv) {
   }
   std::printf("SCALE_SECONDS %.4f LOAD_SECONDS %.4f CPU_SECONDS %.4f SEARCH_EACH_SECONDS %.4f\n",
               (counter.first - start) / 1000.0, (loaded - start) / 1000.0, cpu, searchEach);
-  delete viewer;
   return 0;
 }
 

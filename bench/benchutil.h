@@ -1,7 +1,9 @@
-// Small helpers shared by the benchmarks: a monotonic stopwatch and texture-like test data.
+// Small helpers shared by the benchmarks: a monotonic stopwatch, zlib streams and texture-like
+// test data.
 #pragma once
 
 #include <sys/resource.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +25,15 @@ inline double CpuSeconds() {
   ::getrusage(RUSAGE_SELF, &usage);
   return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A zlib stream of the bytes, at level 6.
+inline std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& plain) {
+  uLongf size = compressBound(plain.size());
+  std::vector<std::uint8_t> packed(size);
+  compress2(packed.data(), &size, plain.data(), plain.size(), 6);
+  packed.resize(size);
+  return packed;
 }
 
 // Wall and processor time of one run.

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <Inventor/Qt/SoQt.h>
 #include <cstdlib>
+#include <optional>
 
 #include "common/dialogs.h"
 #include "common/globals.h"
@@ -25,7 +26,7 @@
 #include "tools/tformutils.h"
 #include "viewer/tformviewer.h"
 
-const QString TFormMain::TitleLine = QStringLiteral("  Pinacora - Mostra virtuale in 3D");
+const QString TFormMain::TitleLine = ProgramTitleLine();
 
 namespace {
 const char* const kDataFileName = "kddata.bin";
@@ -152,23 +153,13 @@ void TFormMain::FormCreate() {
 
   SoQt::init(this);
 
-  Banker = std::make_unique<TDataBanker>(kDataFileName);
-  DataBanker = Banker.get();
-  OperaList.clear();
-  DataBanker->ListOperas(OperaList);
-
-  auto* viewer = new TFormViewer(this);
-  FormViewer = viewer;
-  Viewer = viewer;
+  OpenExhibition(kDataFileName);
+  CreateViewer();
   FormCanResize();
-  viewer->show();
-
+  FormViewer->show();
   createToolWindows();
-
-  FormViewer->LoadModels();
-  FormPlaylist->SelectAll();
-  SetAutoPlay(true);
-  FormPlaylist->PlayNext();
+  connectWindows();
+  StartExhibition();
 
   // Whatever start-up did (a flight or none), the view is drawn over the final client area.
   FormCanResize();
@@ -183,36 +174,54 @@ void TFormMain::coverScreen() {
   showMaximized();
 }
 
-void TFormMain::createToolWindows() {
-  auto* debug = new TFormDebug();
-  FormDebug = debug;
-  PlaceToolWindow(debug, FormViewer);
-  debug->hide();
+void TFormMain::OpenExhibition(const std::string& fileName) {
+  Banker = std::make_unique<TDataBanker>(fileName);
+  DataBanker = Banker.get();
+  OperaList.clear();
+  DataBanker->ListOperas(OperaList);
+}
 
-  auto* utils = new TFormUtils();
-  FormUtils = utils;
-  PlaceToolWindow(utils, FormViewer);
-  utils->hide();
+TFormViewer* TFormMain::CreateViewer() {
+  auto* viewer = new TFormViewer(this);
+  FormViewer = viewer;
+  Viewer = viewer;
+  viewer->SetBanker(Banker.get());
+  // Dialogs open above the view.
+  Dialogs::SetOwner(viewer);
+  return viewer;
+}
 
-  auto* textViewer = new TFormTextViewer();
-  FormTextViewer = textViewer;
-  PlaceToolWindow(textViewer, FormViewer, QPoint(696, 400));
-  textViewer->hide();
+namespace {
+// A tool window just made: named by its global, then made a child of the viewer at position
+// (or at its own), hidden.
+template <typename TWindow>
+void AddToolWindow(TWindow* window, TWindow*& global, QWidget* viewer, const std::optional<QPoint>& position = {}) {
+  global = window;
+  if (position)
+    PlaceToolWindow(window, viewer, *position);
+  else
+    PlaceToolWindow(window, viewer);
+  window->hide();
+}
+}  // namespace
 
-  auto* mediaPlayer = new TFormMediaPlayer();
-  FormMediaPlayer = mediaPlayer;
-  PlaceToolWindow(mediaPlayer, FormViewer, QPoint(688, 392));
-  mediaPlayer->hide();
+void TFormMain::createToolWindows(unsigned which) {
+  if ((which & DebugWindow) != 0) AddToolWindow(new TFormDebug(), FormDebug, FormViewer);
+  if ((which & UtilsWindow) != 0) AddToolWindow(new TFormUtils(), FormUtils, FormViewer);
+  if ((which & TextViewerWindow) != 0)
+    AddToolWindow(new TFormTextViewer(), FormTextViewer, FormViewer, QPoint(696, 400));
+  if ((which & MediaPlayerWindow) != 0)
+    AddToolWindow(new TFormMediaPlayer(), FormMediaPlayer, FormViewer, QPoint(688, 392));
+  if ((which & TreeViewWindow) != 0)
+    AddToolWindow(new TFormTreeView(Banker.get()), FormTreeView, FormViewer, QPoint(4, 564));
+  if ((which & PlaylistWindow) != 0) AddToolWindow(new TFormPlaylist(Banker.get()), FormPlaylist, FormViewer);
+}
 
-  auto* treeView = new TFormTreeView();
-  FormTreeView = treeView;
-  PlaceToolWindow(treeView, FormViewer, QPoint(4, 564));
-  treeView->hide();
-
-  auto* playlist = new TFormPlaylist();
-  FormPlaylist = playlist;
-  PlaceToolWindow(playlist, FormViewer);
-  playlist->hide();
+void TFormMain::StartExhibition() {
+  FormViewer->LoadModels();
+  if (FormPlaylist != nullptr) FormPlaylist->SelectAll();
+  SetAutoPlay(true);
+  if (FormPlaylist != nullptr) FormPlaylist->PlayNext();
 }
 
 void TFormMain::FormCanResize() {

@@ -15,6 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
+class TFormViewer;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -27,6 +28,27 @@ class TFormMain : public QMainWindow {
 
   // The start-up sequence: banker, opera list, viewer, tool windows, scene, autoplay, sound.
   void FormCreate();
+
+  // The steps of the start-up sequence after the window itself is set up, which the tests and
+  // the benchmarks take as the program does. OpenExhibition makes the banker on fileName and
+  // lists the operas; CreateViewer makes the viewer window (not yet placed or shown);
+  // createToolWindows makes the tool windows asked for, in their order, hidden inside the viewer;
+  // connectWindows lets the windows made so far hear each other; StartExhibition loads the scene,
+  // checks all sounds, switches autoplay on and starts the first sound.
+  enum ToolWindow : unsigned {
+    DebugWindow = 1u << 0,
+    UtilsWindow = 1u << 1,
+    TextViewerWindow = 1u << 2,
+    MediaPlayerWindow = 1u << 3,
+    TreeViewWindow = 1u << 4,
+    PlaylistWindow = 1u << 5,
+    AllToolWindows = (1u << 6) - 1,
+  };
+  void OpenExhibition(const std::string& fileName);
+  TFormViewer* CreateViewer();
+  void createToolWindows(unsigned which = AllToolWindows);
+  void connectWindows();
+  void StartExhibition();
   // Keeps the viewer over the client area, below the menu bar and above the status bar.
   void FormCanResize();
 
@@ -81,7 +103,6 @@ class TFormMain : public QMainWindow {
   void createMenus();
   void createStatusBar();
   void createTimers();
-  void createToolWindows();
   void coverScreen();
 
   std::unique_ptr<TDataBanker> Banker;

@@ -1,9 +1,7 @@
 #include "dialogs.h"
 
 #include <QFileDialog>
-
-#include "globals.h"
-#include "viewer/tformviewer.h"
+#include <QPointer>
 
 namespace Dialogs {
 
@@ -16,14 +14,20 @@ SaveFileHook& SaveFileSlot() {
   static SaveFileHook hook;
   return hook;
 }
+QPointer<QWidget>& OwnerSlot() {
+  static QPointer<QWidget> owner;
+  return owner;
+}
 }  // namespace
 
 void SetMessageHook(MessageHook hook) { MessageSlot() = std::move(hook); }
 void SetSaveFileHook(SaveFileHook hook) { SaveFileSlot() = std::move(hook); }
 
+void SetOwner(QWidget* owner) { OwnerSlot() = owner; }
+
 QWidget* Owner() {
-  QWidget* viewer = FormViewer;
-  return viewer != nullptr && viewer->isVisible() ? viewer : nullptr;
+  QWidget* owner = OwnerSlot();
+  return owner != nullptr && owner->isVisible() ? owner : nullptr;
 }
 
 void ShowMessage(const QString& caption, const QString& text, QMessageBox::Icon icon) {

@@ -9,12 +9,13 @@ class QWidget;
 
 namespace Dialogs {
 
-// The window every dialog is transient for: the 3D view while it is on screen, else none.
-// Window managers stack a dialog above the window it is transient for, also when that window stays
+// The window every dialog is transient for: the one the main window names (the 3D view) while it
+// is on screen, else none. Window managers stack a dialog above the window it is transient for, also when that window stays
 // on top of everything else, and raise it together with that window; without a window manager a
 // dialog mapped after the view is above it anyway. A dialog that belonged to no window, or to the
 // main window, would open below the always-on-top view: modal, holding the keyboard, unseen.
 QWidget* Owner();
+void SetOwner(QWidget* owner);
 
 // An application-modal message box with one OK button, transient for Owner().
 void ShowMessage(const QString& caption, const QString& text, QMessageBox::Icon icon);

@@ -23,3 +23,5 @@ std::string ToCp1252(const QString& text) {
   }
   return bytes;
 }
+
+QString ProgramTitleLine() { return QStringLiteral("  Pinacora - Mostra virtuale in 3D"); }

@@ -7,3 +7,6 @@
 QString FromCp1252(const std::string& bytes);
 QString FromCp1252(const char* bytes, int length);
 std::string ToCp1252(const QString& text);
+
+// The program's title line: two spaces and the application's title text.
+QString ProgramTitleLine();

@@ -33,7 +33,7 @@ bool MakePrivateFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
-  // A folder left open to others by an earlier version is closed again.
+  // A folder that others may enter is closed to them.
   if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
   return true;
 }

@@ -1,7 +1,7 @@
 // The sound device as the engine sees it: a device that makes static buffers holding whole
-// sounds, and the buffers themselves. Names and codes follow DirectSound, which the engine was
-// first written for; OpenAL Soft (openalsounddevice.h) plays them here, and an in-memory device
-// (memorysounddevice.h) stands in for it in tests.
+// sounds, and the buffers themselves. Names and codes follow DirectSound's; OpenAL Soft
+// (openalsounddevice.h) plays them, and an in-memory device (memorysounddevice.h) stands in for
+// it in tests.
 #pragma once
 
 #include <cstdint>

@@ -7,12 +7,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "csoundmanager.h"
-#include "common/globals.h"
 #include "common/showtool.h"
-#include "data/tdatabanker.h"
 #include "common/texts.h"
-#include "app/tformmain.h"
+#include "csoundmanager.h"
+#include "data/tdatabanker.h"
 #include "data/tzlib.h"
 #include "ui_tformplaylist.h"
 
@@ -37,8 +35,8 @@ SoundDeviceFactory& DeviceFactory() {
 
 void TFormPlaylist::SetDeviceFactory(SoundDeviceFactory factory) { DeviceFactory() = std::move(factory); }
 
-TFormPlaylist::TFormPlaylist(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), ui(std::make_unique<Ui::FormPlaylist>()) {
+TFormPlaylist::TFormPlaylist(TDataBanker* banker, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), ui(std::make_unique<Ui::FormPlaylist>()), Banker(banker) {
   ui->setupUi(this);
   CheckListBoxSounds = ui->CheckListBoxSounds;
   Button1 = ui->Button1;
@@ -95,9 +93,9 @@ void TFormPlaylist::FormCreate() {
 }
 
 void TFormPlaylist::FillList() {
-  if (DataBanker == nullptr) return;
+  if (Banker == nullptr) return;
   TVecInfos sounds;
-  DataBanker->ListSounds(sounds);
+  Banker->ListSounds(sounds);
   CheckListBoxSounds->clear();
   for (const TagInfo& info : sounds) {
     auto* item = new QListWidgetItem(FromCp1252(info.Name), CheckListBoxSounds);
@@ -115,9 +113,9 @@ void TFormPlaylist::FillList() {
 
 TFormPlaylist::TLoadedSound TFormPlaylist::LoadSound(int index) {
   TLoadedSound loaded;
-  if (index < 0 || index >= CheckListBoxSounds->count() || DataBanker == nullptr) return loaded;
+  if (index < 0 || index >= CheckListBoxSounds->count() || Banker == nullptr) return loaded;
   const std::int32_t id = CheckListBoxSounds->item(index)->data(kIdRole).toInt();
-  std::unique_ptr<TGXChunkList> list = DataBanker->GetChunkList(id);
+  std::unique_ptr<TGXChunkList> list = Banker->GetChunkList(id);
   if (!list) return loaded;
 
   // The first chunk is the wave chunk: its data is a zlib stream of raw samples.
@@ -191,7 +189,7 @@ void TFormPlaylist::ShowCurrent() {
   QListWidgetItem* item = CheckListBoxSounds->item(CurrentIndex);
   if (item == nullptr) return;
   CheckListBoxSounds->setCurrentItem(item);
-  if (FormMain != nullptr) FormMain->ShowBackgroundSound(item->data(kNameRole).toByteArray().toStdString());
+  emit SoundStarted(item->data(kNameRole).toByteArray().toStdString());
 }
 
 bool TFormPlaylist::StartSound() {

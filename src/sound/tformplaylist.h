@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "sounddevice.h"
@@ -13,6 +14,7 @@ class CSoundManager;
 class QListWidget;
 class QPushButton;
 class QTimer;
+class TDataBanker;
 namespace Ui {
 class FormPlaylist;
 }
@@ -20,7 +22,8 @@ class FormPlaylist;
 class TFormPlaylist : public QWidget {
   Q_OBJECT
  public:
-  explicit TFormPlaylist(QWidget* parent = nullptr);
+  // The sounds come from banker (none without one).
+  explicit TFormPlaylist(TDataBanker* banker, QWidget* parent = nullptr);
   ~TFormPlaylist() override;
 
   void ShowTool(bool show);
@@ -39,6 +42,10 @@ class TFormPlaylist : public QWidget {
   std::int32_t GetVolume() const { return Volume; }
   CSound* GetCurrentSound() const { return CurrentSound.get(); }
   const std::vector<std::uint8_t>& GetCurrentSamples() const { return CurrentSamples; }
+
+ signals:
+  // The playlist moved to another sound; name is its Windows-1252 name.
+  void SoundStarted(const std::string& name);
 
  public slots:
   void Button1Click();
@@ -71,6 +78,7 @@ class TFormPlaylist : public QWidget {
   void SetAllChecked(bool checked);
 
   std::unique_ptr<Ui::FormPlaylist> ui;
+  TDataBanker* Banker = nullptr;
   QListWidget* CheckListBoxSounds = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;

@@ -15,10 +15,8 @@
 #include <stdexcept>
 
 #include "common/dialogs.h"
-#include "common/globals.h"
 #include "common/showtool.h"
 #include "common/texts.h"
-#include "viewer/tformviewer.h"
 #include "ui_tformutils.h"
 
 const QString TFormUtils::SaveFilter = QStringLiteral("Open Inventor File (*.iv);;All file types (*)");
@@ -91,11 +89,13 @@ void TFormUtils::ButtonUpdateClick() {
   HeldNode->setName(SbName(text));
 }
 
+void TFormUtils::SetSceneToSave(SoNode* root) { SceneToSave = root; }
+
 void TFormUtils::ButtonSaveToFileClick() {
-  if (FormViewer == nullptr) return;
+  if (SceneToSave == nullptr) return;
   const QString fileName = Dialogs::GetSaveFileName(this, QString(), QString(), SaveFilter, kSaveSuffix);
   if (fileName.isEmpty()) return;
-  SaveScene(FormViewer->SelectionNode, fileName);
+  SaveScene(SceneToSave, fileName);
 }
 
 void TFormUtils::SaveScene(SoNode* root, const QString& fileName) {

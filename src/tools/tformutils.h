@@ -26,6 +26,9 @@ class TFormUtils : public QWidget {
   // reference to it, so the node stays valid even if the scene lets it go.
   void SetHeldNode(SoNode* node);
   SoNode* GetHeldNode() const;
+  // The scene "Save to file" writes: the viewer's pickable scene, which the main window names.
+  // Without one the button does nothing.
+  void SetSceneToSave(SoNode* root);
 
   QLineEdit* EditName = nullptr;
 
@@ -44,4 +47,5 @@ class TFormUtils : public QWidget {
   QPushButton* ButtonUpdate = nullptr;
   QPushButton* ButtonSaveToFile = nullptr;
   SoNode* HeldNode = nullptr;
+  SoNode* SceneToSave = nullptr;
 };

@@ -22,15 +22,7 @@ float SideOffset() { return static_cast<float>(ProgramRandom().Next()) * 2.0f / 
 
 }  // namespace
 
-SoPath* TFormViewer::FindWork(SoNode* root, std::int32_t Id) const { return ::FindWork(root, Id); }
-
 SbMatrix TFormViewer::GetPathMatrix(SoPath* path) { return ::GetPathMatrix(path, GetViewportRegion()); }
-
-bool TFormViewer::GetCoordinateCentroid(SoPath* path, SbVec3f& centroid) {
-  return ::GetCoordinateCentroid(path, centroid);
-}
-
-bool TFormViewer::GetCoordinateBox(SoPath* path, SbBox3f& box) { return ::GetCoordinateBox(path, box); }
 
 float TFormViewer::GetViewDistance(SoPath* path) { return ::GetViewDistance(path); }
 

@@ -5,8 +5,6 @@
 #include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "common/globals.h"
-#include "tools/tformdebug.h"
 #include "tformviewer.h"
 
 namespace {
@@ -24,11 +22,8 @@ void TFormViewer::DrawCenter(std::int32_t Id) {
   sphere->radius = kCenterMarkerRadius;
   marker->addChild(sphere);
   OverlayGroup->addChild(marker);
-  if (FormDebug != nullptr) {
-    FormDebug->AppendLine(QString::asprintf("Center: %3.2f, %3.2f, %3.2f", double(center[0]), double(center[1]),
-                                            double(center[2])));
-    FormDebug->ShowTool(true);
-  }
+  emit MarkerDrawn(QString::asprintf("Center: %3.2f, %3.2f, %3.2f", double(center[0]), double(center[1]),
+                                     double(center[2])));
 }
 
 void TFormViewer::DrawNormal(std::int32_t Id) {
@@ -40,9 +35,6 @@ void TFormViewer::DrawNormal(std::int32_t Id) {
   coordinates->point.setValues(0, 2, points);
   OverlayGroup->addChild(coordinates);
   OverlayGroup->addChild(new SoLineSet);
-  if (FormDebug != nullptr) {
-    FormDebug->AppendLine(QString::asprintf("Normal: %3.2f, %3.2f, %3.2f", double(normal[0]), double(normal[1]),
-                                            double(normal[2])));
-    FormDebug->ShowTool(true);
-  }
+  emit MarkerDrawn(QString::asprintf("Normal: %3.2f, %3.2f, %3.2f", double(normal[0]), double(normal[1]),
+                                     double(normal[2])));
 }

@@ -1,5 +1,5 @@
 // A left click in the view: ray-pick under the selection node, recognise a work by its name,
-// fly to the hit point and tell the other windows.
+// fly to the hit point and say what was picked.
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
@@ -9,11 +9,7 @@
 #include <Inventor/nodes/SoSelection.h>
 #include <string>
 
-#include "common/globals.h"
 #include "common/pseudorandom.h"
-#include "tools/tformdebug.h"
-#include "app/tformmain.h"
-#include "tools/tformutils.h"
 #include "tformviewer.h"
 #include "scene/worknames.h"
 
@@ -42,10 +38,7 @@ void TFormViewer::PickAt(std::uint16_t x, std::uint16_t y) {
   const SbVec3f point = hit->getPoint();
   const SbVec3f normal = hit->getNormal();
 
-  if (FormDebug != nullptr && FormDebug->isVisible()) {
-    FormDebug->AppendLine(QString::asprintf("Mouse XY: %d,%d  World XYZ: %6.3f, %6.3f, %6.3f", int(x), int(y),
-                                            double(point[0]), double(point[1]), double(point[2])));
-  }
+  emit PointPicked(x, y, point);
 
   SoPath* path = hit->getPath();
   SoNode* tail = path != nullptr ? path->getTail() : nullptr;
@@ -56,10 +49,10 @@ void TFormViewer::PickAt(std::uint16_t x, std::uint16_t y) {
 
   StartFlight(point, normal, GetViewDistance(path));
 
-  if (FormUtils != nullptr && FormUtils->isVisible()) FormUtils->SetHeldNode(tail);
+  emit NodePicked(tail);
 
-  if (FormMain != nullptr && Id != LastPickedId) {
+  if (Id != LastPickedId) {
     LastPickedId = Id;
-    FormMain->OperaSelected(this, Id);
+    emit WorkPicked(Id);
   }
 }

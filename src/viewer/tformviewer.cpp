@@ -16,13 +16,12 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoShapeHints.h>
 
-#include "common/globals.h"
 #include "common/tapplication.h"
+#include "common/texts.h"
 #include "data/tdatabanker.h"
 #include "scene/texturefill.h"
 #include "texturequality.h"
 #include "textureupload.h"
-#include "app/tformmain.h"
 
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
 
@@ -98,7 +97,7 @@ void TFormViewer::createExaminerViewer() {
   }
 
   ExaminerViewer->setSceneGraph(SceneRoot);
-  ExaminerViewer->setTitle(TFormMain::TitleLine.toUtf8().constData());
+  ExaminerViewer->setTitle(ProgramTitleLine().toUtf8().constData());
   setWindowTitle(Caption);  // the binding titles the window it sits in; the window keeps its own caption
   ExaminerViewer->setViewing(FALSE);
   ExaminerViewer->setHeadlight(TRUE);
@@ -117,13 +116,15 @@ void TFormViewer::createExaminerViewer() {
   }
 }
 
+void TFormViewer::SetBanker(TDataBanker* banker) { Banker = banker; }
+
 void TFormViewer::LoadModels() {
-  if (DataBanker == nullptr) return;
+  if (Banker == nullptr) return;
   // Each picture goes to the GL driver as soon as it is in its node, while the next ones inflate.
   TTextureFillOptions options;
   options.filled = [this](SoTexture2* texture) { TextureUpload->Upload(texture); };
-  if (SoNode* model = DataBanker->BuildScene(110, options)) ModelGroup->addChild(model);
-  if (SoNode* works = DataBanker->BuildScene(120, options)) SelectionNode->addChild(works);
+  if (SoNode* model = Banker->BuildScene(110, options)) ModelGroup->addChild(model);
+  if (SoNode* works = Banker->BuildScene(120, options)) SelectionNode->addChild(works);
 }
 
 void TFormViewer::RedrawView() {
@@ -144,10 +145,7 @@ void TFormViewer::TimerRedrawTimer() {
 
 void TFormViewer::closeEvent(QCloseEvent* event) {
   event->ignore();
-  if (FormMain != nullptr)
-    FormMain->FileExitClick();
-  else
-    QCoreApplication::quit();
+  QCoreApplication::quit();
 }
 
 void TFormViewer::changeEvent(QEvent* event) {
@@ -187,7 +185,6 @@ int TFormViewer::ViewerEventCallback(void* user, QEvent* event) {
       window->WMKeyDown();
       return TRUE;
     case QEvent::MouseMove:
-      window->WMMouseMove();
       return TRUE;
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -215,8 +212,6 @@ int TFormViewer::ViewerEventCallback(void* user, QEvent* event) {
 void TFormViewer::WMKeyDown() {
   if (ExaminerViewer != nullptr) ExaminerViewer->setViewing(FALSE);
 }
-
-void TFormViewer::WMMouseMove() {}
 
 void TFormViewer::WMLButtonDown(int x, int y) {
   PickAt(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QWidget>
-#include <Inventor/SbBox.h>
 #include <Inventor/SbLinear.h>
 #include <cstdint>
 #include <memory>
@@ -16,6 +15,7 @@ class SoQtExaminerViewer;
 class SoSelection;
 class SoSeparator;
 class SbViewportRegion;
+class TDataBanker;
 class TTextureUpload;
 
 class TFormViewer : public QWidget {
@@ -26,14 +26,14 @@ class TFormViewer : public QWidget {
   explicit TFormViewer(QWidget* parent = nullptr);
   ~TFormViewer() override;
 
-  // Scene.
+  // Scene: the models of the banker the main window gives (none until it gives one).
+  void SetBanker(TDataBanker* banker);
   void CreateSceneRoot();
   void LoadModels();
 
   // Input: every input event of the drawing area comes here instead of the viewer's navigation.
   static int ViewerEventCallback(void* user, QEvent* event);
   void WMKeyDown();
-  void WMMouseMove();
   void WMLButtonDown(int x, int y);
   void PickAt(std::uint16_t x, std::uint16_t y);
 
@@ -48,8 +48,6 @@ class TFormViewer : public QWidget {
   bool GetObjectNormal(std::int32_t Id, SbVec3f& normal);
   bool GetObjectViewDistance(std::int32_t Id, float& distance);
   SbMatrix GetPathMatrix(SoPath* path);
-  bool GetCoordinateCentroid(SoPath* path, SbVec3f& centroid);
-  bool GetCoordinateBox(SoPath* path, SbBox3f& box);
   float GetViewDistance(SoPath* path);
 
   // Debug markers.
@@ -76,6 +74,15 @@ class TFormViewer : public QWidget {
   SbVec3f FlightDestination;
   SbVec3f FlightTarget;
 
+ signals:
+  // A click hit something pickable: the click in drawing-area pixels and the world point hit.
+  void PointPicked(std::uint16_t x, std::uint16_t y, const SbVec3f& point);
+  // The click hit a work: its face set, then (when it differs from the work picked last) its Id.
+  void NodePicked(SoNode* node);
+  void WorkPicked(std::int32_t Id);
+  // A debug marker was drawn; the line says where.
+  void MarkerDrawn(const QString& line);
+
  protected:
   // A close request on the view (Alt+F4, a window manager's close button) ends the program as
   // "&Exit" does: a kiosk must never be left running without its view.
@@ -89,8 +96,6 @@ class TFormViewer : public QWidget {
  private:
   void FormCreate();
   void createExaminerViewer();
-  // The path to the node named "KD_<Id>" under root (first match), referenced; null when absent.
-  SoPath* FindWork(SoNode* root, std::int32_t Id) const;
   void StartFlight(const SbVec3f& point, const SbVec3f& normal, float distance);
 
   // Flight memory, filled on the first tick of each flight.
@@ -100,4 +105,5 @@ class TFormViewer : public QWidget {
   SbVec3f EndPosition;
   int SettleRedraws = 0;
   std::unique_ptr<TTextureUpload> TextureUpload;
+  TDataBanker* Banker = nullptr;
 };

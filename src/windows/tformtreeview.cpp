@@ -5,13 +5,10 @@
 #include <QKeyEvent>
 #include <QTreeWidget>
 
-#include "common/globals.h"
-#include "data/gxformat.h"
 #include "common/showtool.h"
 #include "common/texts.h"
-#include "app/tformmain.h"
+#include "data/gxformat.h"
 #include "tformmediaplayer.h"
-#include "sound/tformplaylist.h"
 #include "tformtextviewer.h"
 #include "ui_tformtreeview.h"
 
@@ -26,13 +23,13 @@ const QColor kTeal(0, 128, 128);
 // Hides a content window through its own ShowTool when it is on screen; one already hidden is left
 // alone, so showing another opera does no work on windows nobody sees.
 template <typename TWindow>
-void HideTool(TWindow* window) {
+void HideTool(const QPointer<TWindow>& window) {
   if (window != nullptr && window->isVisible()) window->ShowTool(false);
 }
 }  // namespace
 
-TFormTreeView::TFormTreeView(QWidget* parent)
-    : QWidget(parent, Qt::Tool), ui(std::make_unique<Ui::FormTreeView>()) {
+TFormTreeView::TFormTreeView(TDataBanker* banker, QWidget* parent)
+    : QWidget(parent, Qt::Tool), ui(std::make_unique<Ui::FormTreeView>()), Banker(banker) {
   ui->setupUi(this);
   PanelTop = ui->PanelTop;
   ComboBoxOperas = ui->ComboBoxOperas;
@@ -43,6 +40,11 @@ TFormTreeView::TFormTreeView(QWidget* parent)
 }
 
 TFormTreeView::~TFormTreeView() = default;
+
+void TFormTreeView::SetContentWindows(TFormTextViewer* textViewer, TFormMediaPlayer* mediaPlayer) {
+  TextViewer = textViewer;
+  MediaPlayer = mediaPlayer;
+}
 
 void TFormTreeView::createTreeView() {
   QPalette colours = TreeView->palette();
@@ -73,9 +75,9 @@ void TFormTreeView::ShowTool(bool show) { ::ShowTool(this, show); }
 // ---- the opera list and the tree
 
 void TFormTreeView::FillOperas() {
-  if (DataBanker == nullptr) return;
+  if (Banker == nullptr) return;
   OperaItems.clear();
-  DataBanker->ListOperas(OperaItems);
+  Banker->ListOperas(OperaItems);
   ComboBoxOperas->clear();
   for (const TagInfo& opera : OperaItems) ComboBoxOperas->addItem(FromCp1252(opera.Name));
   // No opera is shown yet, so none is chosen (adding to an empty list would choose the first).
@@ -111,22 +113,20 @@ const TagInfo* TFormTreeView::ItemOf(const QTreeWidgetItem* node) const {
 }
 
 void TFormTreeView::ShowOpera(int index, bool notify) {
-  if (OperaItems.empty() || DataBanker == nullptr) return;
+  if (OperaItems.empty() || Banker == nullptr) return;
   HideContentWindows();
   const bool valid = index >= 0 && index < static_cast<int>(OperaItems.size());
   if (valid) {
     ResetTree();
     MovieItems.clear();
     NoteItems.clear();
-    DataBanker->ListOperaItems(OperaItems[static_cast<std::size_t>(index)].Id, MovieItems, NoteItems);
+    Banker->ListOperaItems(OperaItems[static_cast<std::size_t>(index)].Id, MovieItems, NoteItems);
     AddItemNodes(NodeMovies, MovieItems);
     AddItemNodes(NodeNotes, NoteItems);
   }
   TreeView->expandAll();
   ComboBoxOperas->setCurrentIndex(index);
-  if (notify && valid && FormMain != nullptr) {
-    FormMain->OperaSelected(this, OperaItems[static_cast<std::size_t>(index)].Id);
-  }
+  if (notify && valid) emit OperaChosen(OperaItems[static_cast<std::size_t>(index)].Id);
 }
 
 void TFormTreeView::SelectOpera(std::int32_t Id, bool notify) {
@@ -150,9 +150,9 @@ void TFormTreeView::TreeViewKeyPress() { ActivateItem(); }
 void TFormTreeView::ActivateItem() {
   const QList<QTreeWidgetItem*> selected = TreeView->selectedItems();
   const TagInfo* record = ItemOf(selected.isEmpty() ? nullptr : selected.first());
-  if (record == nullptr || DataBanker == nullptr) return;
+  if (record == nullptr || Banker == nullptr) return;
   const TagInfo item = *record;
-  if (FormPlaylist != nullptr) FormPlaylist->DeselectAll();
+  emit ContentOpening();
   if (item.Type == gx::kChunkWmv) {
     OpenMovie(item);
   } else if (item.Type == gx::kChunkRtf) {
@@ -163,27 +163,27 @@ void TFormTreeView::ActivateItem() {
 // The player lets go of the temporary file before it is written again. A file that cannot be
 // written reaches the application's error display.
 void TFormTreeView::OpenMovie(const TagInfo& item) {
-  HideTool(FormTextViewer);
-  if (FormMediaPlayer != nullptr) FormMediaPlayer->CloseMovie();
-  const std::string path = DataBanker->ExtractMovie(item.Id, item.UserId);
-  if (path.empty() || FormMediaPlayer == nullptr) return;
-  FormMediaPlayer->ShowTool(true);
-  FormMediaPlayer->PlayMovie(path);
+  HideTool(TextViewer);
+  if (MediaPlayer != nullptr) MediaPlayer->CloseMovie();
+  const std::string path = Banker->ExtractMovie(item.Id, item.UserId);
+  if (path.empty() || MediaPlayer == nullptr) return;
+  MediaPlayer->ShowTool(true);
+  MediaPlayer->PlayMovie(path);
 }
 
 // A note the info window cannot read reaches the application's error display.
 void TFormTreeView::OpenNote(const TagInfo& item) {
-  HideTool(FormMediaPlayer);
-  if (FormTextViewer != nullptr) FormTextViewer->ShowTool(true);
-  const std::unique_ptr<TMemoryStream> stream = DataBanker->GetNoteStream(item.Id, item.UserId);
-  if (stream && FormTextViewer != nullptr) FormTextViewer->LoadFromStream(*stream);
+  HideTool(MediaPlayer);
+  if (TextViewer != nullptr) TextViewer->ShowTool(true);
+  const std::unique_ptr<TMemoryStream> stream = Banker->GetNoteStream(item.Id, item.UserId);
+  if (stream && TextViewer != nullptr) TextViewer->LoadFromStream(*stream);
 }
 
 // ---- hiding
 
 void TFormTreeView::HideContentWindows() {
-  HideTool(FormMediaPlayer);
-  HideTool(FormTextViewer);
+  HideTool(MediaPlayer);
+  HideTool(TextViewer);
 }
 
 void TFormTreeView::hideEvent(QHideEvent* event) {
@@ -193,8 +193,8 @@ void TFormTreeView::hideEvent(QHideEvent* event) {
 }
 
 void TFormTreeView::FormHide() {
-  HideTool(FormTextViewer);
-  HideTool(FormMediaPlayer);
+  HideTool(TextViewer);
+  HideTool(MediaPlayer);
 }
 
 // Every character key opens the selected item (Enter and space too), and a double-click anywhere

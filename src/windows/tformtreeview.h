@@ -1,6 +1,7 @@
 // The operas browser: choose a work, open its notes and movies.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,8 @@ class QFrame;
 class QHideEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFormMediaPlayer;
+class TFormTextViewer;
 
 namespace Ui {
 class FormTreeView;
@@ -21,11 +24,15 @@ class FormTreeView;
 class TFormTreeView : public QWidget {
   Q_OBJECT
  public:
-  explicit TFormTreeView(QWidget* parent = nullptr);
+  // The opera list comes from banker (none without one).
+  explicit TFormTreeView(TDataBanker* banker, QWidget* parent = nullptr);
   ~TFormTreeView() override;
 
+  // The windows that show the notes and play the movies this window opens.
+  void SetContentWindows(TFormTextViewer* textViewer, TFormMediaPlayer* mediaPlayer);
+
   void ShowTool(bool show);
-  // Shows the opera with this Id; notify tells whether the main window hears of it.
+  // Shows the opera with this Id; notify tells whether OperaChosen is emitted.
   void SelectOpera(std::int32_t Id, bool notify);
   void ShowOpera(int index, bool notify);
 
@@ -54,6 +61,12 @@ class TFormTreeView : public QWidget {
   QTreeWidgetItem* NodeNotes = nullptr;
   QTreeWidgetItem* NodeMovies = nullptr;
 
+ signals:
+  // An opera was chosen in the list (not one shown on request without notifying).
+  void OperaChosen(std::int32_t Id);
+  // A note or a movie is about to open: the background sound gives way to it.
+  void ContentOpening();
+
  protected:
   void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,4 +85,7 @@ class TFormTreeView : public QWidget {
   void OpenNote(const TagInfo& item);
 
   std::unique_ptr<Ui::FormTreeView> ui;
+  TDataBanker* Banker = nullptr;
+  QPointer<TFormTextViewer> TextViewer;
+  QPointer<TFormMediaPlayer> MediaPlayer;
 };

@@ -15,18 +15,6 @@
 
 namespace testutil {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pinacora-data-XXXXXX").string();
-  const char* made = ::mkdtemp(pattern.data());
-  if (made == nullptr) throw std::runtime_error("cannot create a temporary folder");
-  Root = made;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(Root, ignored);
-}
-
 Bytes Compress(const Bytes& plain, int level) {
   uLongf size = compressBound(plain.size());
   Bytes packed(size);

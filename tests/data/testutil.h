@@ -11,24 +11,13 @@
 
 #include "data/gxchunklist.h"
 #include "data/gxserializer.h"
+#include "tempfolder.h"
 
 namespace testutil {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return Root; }
-  std::string File(const std::string& name) const { return Root + "/" + name; }
-
- private:
-  std::string Root;
-};
+using TempDir = TTempFolder;
 
 Bytes Compress(const Bytes& plain, int level = Z_DEFAULT_COMPRESSION);
 Bytes Text(const std::string& s);

@@ -21,12 +21,8 @@
 #include <cmath>
 #include <memory>
 
-#include "common/globals.h"
-#include "common/showtool.h"
-#include "data/tdatabanker.h"
-#include "app/tformmain.h"
+#include "programwindows.h"
 #include "windows/tformtreeview.h"
-#include "viewer/tformviewer.h"
 
 namespace {
 
@@ -74,7 +70,7 @@ bool Write(const QString& path, const QByteArray& bytes) {
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-class ModelWorksTest : public ::testing::Test {
+class ModelWorksTest : public ::testing::Test, protected TProgramWindows {
  protected:
   static void SetUpTestSuite() {
     for (const TWork& w : kWorks) {
@@ -100,47 +96,26 @@ class ModelWorksTest : public ::testing::Test {
 
   void SetUp() override {
     if (!Problem.empty()) GTEST_SKIP() << Problem;
-    Banker = std::make_unique<TDataBanker>(DataFile);
-    DataBanker = Banker.get();
-    Main = std::make_unique<TFormMain>();
-    Main->hide();
-    DataBanker->ListOperas(Main->OperaList);
-    Viewer = new TFormViewer(nullptr);
-    FormViewer = Viewer;
-    Viewer->setGeometry(0, 0, 800, 600);
-    Viewer->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Viewer));
-    Browser = new TFormTreeView();
-    FormTreeView = Browser;
-    PlaceToolWindow(Browser, Viewer, QPoint(4, 564));
-    Browser->hide();
-    Viewer->LoadModels();
-    QApplication::processEvents();
+    StartProgramOn(DataFile, TFormMain::TreeViewWindow);
+    Browser = FormTreeView;
   }
-  void TearDown() override {
-    delete Viewer;  // and the browser it owns
-    Main.reset();
-    FormMain = nullptr;
-    FormViewer = nullptr;
-    FormTreeView = nullptr;
-    DataBanker = nullptr;
-  }
+  void TearDown() override { StopProgram(); }
 
   // The 3D view as it is on screen, drawn afresh.
   QImage View() {
-    Viewer->ExaminerViewer->render();
+    viewer->ExaminerViewer->render();
     QApplication::processEvents();
-    QWidget* area = Viewer->ExaminerViewer->getGLWidget();
+    QWidget* area = viewer->ExaminerViewer->getGLWidget();
     return QGuiApplication::primaryScreen()->grabWindow(area->winId()).toImage().convertToFormat(QImage::Format_RGB32);
   }
 
   // The name of the nearest thing on the camera's line of sight, in the pickable model.
   std::string NameAhead() {
-    const SbViewportRegion region = Viewer->GetViewportRegion();
+    const SbViewportRegion region = viewer->GetViewportRegion();
     SoRayPickAction pick(region);
     pick.setPoint(SbVec2s(region.getViewportSizePixels()[0] / 2, region.getViewportSizePixels()[1] / 2));
     pick.setRadius(2.0f);
-    pick.apply(Viewer->SelectionNode);
+    pick.apply(viewer->SelectionNode);
     const SoPickedPoint* point = pick.getPickedPoint();
     return point != nullptr && point->getPath() != nullptr ? point->getPath()->getTail()->getName().getString()
                                                            : std::string();
@@ -149,9 +124,6 @@ class ModelWorksTest : public ::testing::Test {
   static std::unique_ptr<QTemporaryDir> Folder;
   static std::string DataFile;
   static std::string Problem;
-  std::unique_ptr<TDataBanker> Banker;
-  std::unique_ptr<TFormMain> Main;
-  TFormViewer* Viewer = nullptr;
   TFormTreeView* Browser = nullptr;
 };
 
@@ -160,7 +132,7 @@ std::string ModelWorksTest::DataFile;
 std::string ModelWorksTest::Problem;
 
 TEST_F(ModelWorksTest, TheBrowserFliesToEachWorkAndSeesItFromTheFront) {
-  Main->ViewTreeViewClick();
+  main->ViewTreeViewClick();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(Browser));
   ASSERT_EQ(Browser->ComboBoxOperas->count(), 4);
   for (int index = 0; index < 4; ++index) {
@@ -169,14 +141,14 @@ TEST_F(ModelWorksTest, TheBrowserFliesToEachWorkAndSeesItFromTheFront) {
     // Chosen in the list as a visitor chooses it.
     Browser->ComboBoxOperas->setCurrentIndex(index);
     emit Browser->ComboBoxOperas->activated(index);
-    ASSERT_TRUE(Viewer->FlightActive);
-    for (int tick = 0; tick < 80 && Viewer->FlightActive; ++tick) Viewer->TimerCameraSlerpTimer();
-    ASSERT_FALSE(Viewer->FlightActive);
+    ASSERT_TRUE(viewer->FlightActive);
+    for (int tick = 0; tick < 80 && viewer->FlightActive; ++tick) viewer->TimerCameraSlerpTimer();
+    ASSERT_FALSE(viewer->FlightActive);
 
     SbVec3f centre, normal;
-    ASSERT_TRUE(Viewer->GetObjectCenter(work.Id, centre));
-    ASSERT_TRUE(Viewer->GetObjectNormal(work.Id, normal));
-    const SbVec3f eye = Viewer->ExaminerViewer->getCamera()->position.getValue();
+    ASSERT_TRUE(viewer->GetObjectCenter(work.Id, centre));
+    ASSERT_TRUE(viewer->GetObjectNormal(work.Id, normal));
+    const SbVec3f eye = viewer->ExaminerViewer->getCamera()->position.getValue();
     EXPECT_FLOAT_EQ(eye[1], 1.75f);
     // The work stands where the manifest put it and looks where it said.
     EXPECT_NEAR(centre[0], work.X, 0.7f);

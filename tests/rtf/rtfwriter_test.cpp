@@ -1,22 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QTextBlock>
-#include <QTextDocument>
-
-#include "rtf/rtfreader.h"
 #include "rtf/rtfwriter.h"
+#include "rtflines.h"
 
 namespace {
 
-QStringList ReadBack(const QByteArray& rtf) {
-  QTextDocument document;
-  EXPECT_TRUE(ReadRtf(rtf, document));
-  QStringList lines;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) lines << block.text();
-  // The last paragraph mark leaves an empty block behind it.
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
-}
+QStringList ReadBack(const QByteArray& rtf) { return RtfLines(rtf); }
 
 }  // namespace
 

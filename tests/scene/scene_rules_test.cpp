@@ -16,6 +16,7 @@
 #include "data/gxformat.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
+#include "noderef.h"
 #include "testutil.h"
 #include "scene/worknames.h"
 #include "scene/workqueries.h"
@@ -54,16 +55,6 @@ std::unique_ptr<TGXChunkImageRawRgba> TextureChunk(const std::string& name, int 
   chunk->Components = components;
   return chunk;
 }
-
-struct Ref {
-  explicit Ref(SoNode* n) : node(n) {
-    if (node) node->ref();
-  }
-  ~Ref() {
-    if (node) node->unref();
-  }
-  SoNode* node;
-};
 
 }  // namespace
 

@@ -15,22 +15,13 @@
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "data/tdatabanker.h"
+#include "noderef.h"
 #include "testutil.h"
 #include "scene/texturefill.h"
 
 using namespace testutil;
 
 namespace {
-
-struct Ref {
-  explicit Ref(SoNode* n) : node(n) {
-    if (node) node->ref();
-  }
-  ~Ref() {
-    if (node) node->unref();
-  }
-  SoNode* node;
-};
 
 std::unique_ptr<TGXChunkImageRawRgba> Picture(const std::string& name, int side, int components, std::uint32_t seed,
                                               Bytes* plain = nullptr) {

@@ -61,8 +61,7 @@ TEST(OpenALPlaylist, PlaysTheFirstSoundWithAFadeInThenTheNextCheckedOne) {
 
   {
     TDataBanker banker(data);
-    DataBanker = &banker;
-    TFormPlaylist form;
+    TFormPlaylist form(&banker);
     ASSERT_NE(form.GetCurrentSound(), nullptr) << "OpenAL's wave writer did not open";
     form.SelectAll();
     form.PlayNext();
@@ -78,7 +77,6 @@ TEST(OpenALPlaylist, PlaysTheFirstSoundWithAFadeInThenTheNextCheckedOne) {
       if (secondStarted < 0 && form.GetCurrentIndex() == 1) secondStarted = clock.elapsed();
     }
     EXPECT_EQ(form.GetCurrentIndex(), 1);
-    DataBanker = nullptr;
   }  // closing the device finishes the file
 
   soundtest::WavData wav;

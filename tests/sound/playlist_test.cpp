@@ -44,14 +44,12 @@ class PlaylistTest : public ::testing::Test {
   }
   void TearDown() override {
     Form.reset();
-    DataBanker = nullptr;
     TFormPlaylist::SetDeviceFactory(nullptr);
   }
 
   void Create(const std::string& file = "kddata.bin") {
     Banker = std::make_unique<TDataBanker>(Folder->File(file));
-    DataBanker = Banker.get();
-    Form = std::make_unique<TFormPlaylist>();
+    Form = std::make_unique<TFormPlaylist>(Banker.get());
     List = Form->findChild<QListWidget*>("CheckListBoxSounds");
     ASSERT_NE(List, nullptr);
   }
@@ -286,7 +284,7 @@ TEST_F(PlaylistTest, ADeviceThatRefusesBuffersLeavesThePlaylistSilent) {
 }
 
 TEST_F(PlaylistTest, NoBankerLeavesTheListEmpty) {
-  Form = std::make_unique<TFormPlaylist>();
+  Form = std::make_unique<TFormPlaylist>(nullptr);
   List = Form->findChild<QListWidget*>("CheckListBoxSounds");
   EXPECT_EQ(List->count(), 0);
   Form->SelectAll();

@@ -12,16 +12,6 @@
 
 namespace soundtest {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pinacora-sound-XXXXXX").string();
-  if (char* made = mkdtemp(pattern.data())) Root = made;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!Root.empty()) std::filesystem::remove_all(Root, ignored);
-}
-
 std::vector<std::int16_t> ToneSamples(const Tone& tone) {
   const double rate = 11025.0;
   const auto count = static_cast<std::size_t>(tone.Seconds * rate);

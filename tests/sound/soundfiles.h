@@ -6,20 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tempfolder.h"
+
 namespace soundtest {
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return Root + "/" + name; }
-
- private:
-  std::string Root;
-};
+using TempDir = TTempFolder;
 
 struct Tone {
   std::string Name;     // UTF-8

@@ -3,8 +3,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoLineSet.h>
@@ -13,7 +11,7 @@
 #include <Inventor/nodes/SoTransform.h>
 #include <stdexcept>
 
-#include "rtf/rtfreader.h"
+#include "rtflines.h"
 #include "tools_fixture.h"
 
 namespace {
@@ -21,12 +19,7 @@ namespace {
 QStringList ReadRtfFile(const QString& path) {
   QFile file(path);
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  QTextDocument document;
-  EXPECT_TRUE(ReadRtf(file.readAll(), document));
-  QStringList lines;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) lines << block.text();
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
+  return RtfLines(file.readAll());
 }
 
 }  // namespace

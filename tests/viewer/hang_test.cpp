@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QScreen>
 #include <QThread>
+#include <Inventor/SbBox.h>
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoSearchAction.h>
@@ -25,12 +26,9 @@
 #include <memory>
 #include <sys/wait.h>
 
-#include "common/globals.h"
 #include "common/pseudorandom.h"
-#include "data/tdatabanker.h"
-#include "app/tformmain.h"
-#include "viewer/tformviewer.h"
-#include "shownviewer.h"
+#include "programwindows.h"
+#include "tempfolder.h"
 
 namespace fs = std::filesystem;
 
@@ -65,12 +63,10 @@ struct THangCase {
 };
 
 struct TFolderOfPictures {
-  std::string Root;
+  TTempFolder Scratch;
+  const std::string& Root = Scratch.Path();
   THangCase Case;
   explicit TFolderOfPictures(const THangCase& which) : Case(which) {
-    std::string pattern = (fs::temp_directory_path() / "pinacora-hang-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    Root = pattern;
     fs::create_directory(Root + "/quadri");
     int model = 0;
     for (int i = 0; i < Case.Works; ++i) {
@@ -86,10 +82,6 @@ struct TFolderOfPictures {
       std::snprintf(name, sizeof name, "/quadri/opera %03d.%s", i, i % 2 == 0 ? "png" : "jpg");
       image.save(QString::fromStdString(Root + name), nullptr, 100);
     }
-  }
-  ~TFolderOfPictures() {
-    std::error_code ignored;
-    fs::remove_all(Root, ignored);
   }
   std::string Data() const { return Root + "/kddata.bin"; }
 };
@@ -119,16 +111,16 @@ struct TWorkInWorld {
   float Distance = 0;
 };
 
-class HangTest : public ::testing::TestWithParam<THangCase>, protected TShownViewer {
+class HangTest : public ::testing::TestWithParam<THangCase>, protected TProgramWindows {
  protected:
   void SetUp() override {
     if (GetParam().Models > 0 && !ModelsInstalled()) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
     folder = std::make_unique<TFolderOfPictures>(GetParam());
     ASSERT_EQ(RunShell(Tool() + " hang '" + folder->Root + "/quadri' -o '" + folder->Data() + "' --quiet" +
                        (GetParam().ModelHeightCm > 0 ? " --model-height " + std::to_string(GetParam().ModelHeightCm) : "")), 0);
-    ShowViewerOn(folder->Data());
+    StartProgramOn(folder->Data());
   }
-  void TearDown() override { CloseViewer(); }
+  void TearDown() override { StopProgram(); }
 
   // A work as the viewer finds it: its face's corners in the world, centre, facing, distance.
   bool Find(int id, TWorkInWorld& work) {

@@ -2,31 +2,16 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <Inventor/SbViewVolume.h>
 
 #include "common/dialogs.h"
 #include "viewer_fixture.h"
-
-namespace {
-
-// Where a world point lands in the drawing area, in pixels from its top-left corner.
-QPoint Project(TFormViewer* viewer, const SbVec3f& world) {
-  const SbViewportRegion region = viewer->GetViewportRegion();
-  const SbViewVolume volume = viewer->ExaminerViewer->getCamera()->getViewVolume(region.getViewportAspectRatio());
-  SbVec3f normalized;
-  volume.projectToScreen(world, normalized);
-  const SbVec2s size = region.getWindowSize();
-  return QPoint(int(normalized[0] * size[0]), int((1.0f - normalized[1]) * size[1]));
-}
-
-}  // namespace
 
 TEST_F(ViewerTest, PickingAWorkReportsItOnceAndFliesEveryTime) {
   viewer->FlyToObject(11);
   RunFlight();
   SbVec3f center;
   ASSERT_TRUE(viewer->GetObjectCenter(11, center));
-  const QPoint at = Project(viewer, center);
+  const QPoint at = Project(center);
 
   viewer->PickAt(std::uint16_t(at.x()), std::uint16_t(at.y()));
   EXPECT_EQ(main->CurrentOpera, 11);
@@ -47,7 +32,7 @@ TEST_F(ViewerTest, LowerCasePrefixCountsAndTheRoomIsNeverPicked) {
   EXPECT_FALSE(viewer->GetObjectCenter(7, center));
   center = SbVec3f(12, 1.75f, -4);
   viewer->SetCameraPose(LookAt(SbVec3f(12, 1.75f, 0), center), SbVec3f(12, 1.75f, 0));
-  QPoint at = Project(viewer, center);
+  QPoint at = Project(center);
   viewer->PickAt(std::uint16_t(at.x()), std::uint16_t(at.y()));
   EXPECT_EQ(main->CurrentOpera, 7);
 
@@ -65,7 +50,7 @@ TEST_F(ViewerTest, ANonNumericWorkNameShowsTheConversionErrorAndGoesOn) {
   // Look at KD_abc from the front.
   viewer->SetCameraPose(LookAt(SbVec3f(18, 1.75f, 0), SbVec3f(18, 1.75f, -4)), SbVec3f(18, 1.75f, 0));
   QApplication::processEvents();
-  const QPoint at = Project(viewer, SbVec3f(18, 1.75f, -4));
+  const QPoint at = Project(SbVec3f(18, 1.75f, -4));
 
   QWidget* area = viewer->ExaminerViewer->getGLWidget();
   QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

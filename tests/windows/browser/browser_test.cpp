@@ -12,25 +12,19 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <Inventor/SbViewVolume.h>
 #include <Inventor/nodes/SoCamera.h>
-#include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <memory>
 
 #include "common/dialogs.h"
-#include "common/globals.h"
 #include "data/gxchunk.h"
 #include "data/gxserializer.h"
 #include "data/gxwriter.h"
+#include "programwindows.h"
 #include "sound/memorysounddevice.h"
-#include "common/showtool.h"
-#include "data/tdatabanker.h"
-#include "app/tformmain.h"
-#include "windows/tformmediaplayer.h"
 #include "sound/tformplaylist.h"
+#include "windows/tformmediaplayer.h"
 #include "windows/tformtextviewer.h"
 #include "windows/tformtreeview.h"
-#include "viewer/tformviewer.h"
 
 namespace {
 
@@ -82,7 +76,7 @@ QStringList Children(const QTreeWidgetItem* node) {
   return texts;
 }
 
-class BrowserTest : public ::testing::Test {
+class BrowserTest : public ::testing::Test, protected TProgramWindows {
  protected:
   static void SetUpTestSuite() {
     Folder = std::make_unique<QTemporaryDir>();
@@ -99,36 +93,9 @@ class BrowserTest : public ::testing::Test {
     if (!SetUpError.empty()) GTEST_SKIP() << SetUpError;
     Sound = std::make_shared<MemorySoundState>();
     TFormPlaylist::SetDeviceFactory(MemorySoundDeviceFactory(Sound));
-    Banker = std::make_unique<TDataBanker>(DataFile);
-    DataBanker = Banker.get();
-    Main = std::make_unique<TFormMain>();
-    Main->hide();
-    DataBanker->ListOperas(Main->OperaList);
-
-    Viewer = new TFormViewer(nullptr);
-    FormViewer = Viewer;
-    Viewer->setGeometry(0, 0, 800, 600);
-    Viewer->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Viewer));
-
-    auto* textViewer = new TFormTextViewer();
-    FormTextViewer = textViewer;
-    PlaceToolWindow(textViewer, Viewer, QPoint(696, 400));
-    textViewer->hide();
-    auto* mediaPlayer = new TFormMediaPlayer();
-    FormMediaPlayer = mediaPlayer;
-    PlaceToolWindow(mediaPlayer, Viewer, QPoint(688, 392));
-    mediaPlayer->hide();
-    Browser = new TFormTreeView();
-    FormTreeView = Browser;
-    PlaceToolWindow(Browser, Viewer, QPoint(4, 564));
-    Browser->hide();
-    auto* playlist = new TFormPlaylist();
-    FormPlaylist = playlist;
-    PlaceToolWindow(playlist, Viewer);
-    playlist->hide();
-
-    Viewer->LoadModels();
+    StartProgramOn(DataFile, TFormMain::TextViewerWindow | TFormMain::MediaPlayerWindow | TFormMain::TreeViewWindow |
+                                 TFormMain::PlaylistWindow);
+    Browser = FormTreeView;
     FormPlaylist->SelectAll();
     FormPlaylist->PlayNext();
     QApplication::processEvents();
@@ -137,21 +104,13 @@ class BrowserTest : public ::testing::Test {
   void TearDown() override {
     Dialogs::SetMessageHook({});
     TDataBanker::SetMovieFolderProvider({});
-    delete Viewer;  // and the tool windows it owns
-    Main.reset();
-    FormMain = nullptr;
-    FormViewer = nullptr;
-    FormTextViewer = nullptr;
-    FormMediaPlayer = nullptr;
-    FormTreeView = nullptr;
-    FormPlaylist = nullptr;
-    DataBanker = nullptr;
+    StopProgram();
     TFormPlaylist::SetDeviceFactory(nullptr);
   }
 
   // The browser on screen, as the "&Operas" command shows it.
   void OpenBrowser() {
-    if (!Browser->isVisible()) Main->ViewTreeViewClick();
+    if (!Browser->isVisible()) main->ViewTreeViewClick();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Browser));
   }
   QTreeWidgetItem* Node(const QString& text) {
@@ -184,27 +143,10 @@ class BrowserTest : public ::testing::Test {
   static QString TempMovie() {
     return Folder->filePath(QStringLiteral("cache/pinacora/kdtemp.wmv"));
   }
-  void RunFlight() {
-    for (int i = 0; i < 80 && Viewer->FlightActive; ++i) Viewer->TimerCameraSlerpTimer();
-  }
-  // Where a world point lands in the drawing area.
-  QPoint Project(const SbVec3f& world) const {
-    const SbViewportRegion region = Viewer->GetViewportRegion();
-    const SbViewVolume volume =
-        Viewer->ExaminerViewer->getCamera()->getViewVolume(region.getViewportAspectRatio());
-    SbVec3f normalized;
-    volume.projectToScreen(world, normalized);
-    const SbVec2s size = region.getWindowSize();
-    return QPoint(int(normalized[0] * size[0]), int((1.0f - normalized[1]) * size[1]));
-  }
-
   static std::unique_ptr<QTemporaryDir> Folder;
   static std::string DataFile;
   static std::string SetUpError;
   std::shared_ptr<MemorySoundState> Sound;
-  std::unique_ptr<TDataBanker> Banker;
-  std::unique_ptr<TFormMain> Main;
-  TFormViewer* Viewer = nullptr;
   TFormTreeView* Browser = nullptr;
 };
 
@@ -235,7 +177,7 @@ TEST_F(BrowserTest, StartsWithTheOperaListAndTheFixedNodesAndTheMenuTogglesIt) {
   Browser->SelectOpera(11, false);
   DoubleClick(Node("Scheda dell'opera"));
   EXPECT_TRUE(FormTextViewer->isVisible());
-  Main->ViewTreeViewClick();
+  main->ViewTreeViewClick();
   EXPECT_FALSE(Browser->isVisible());
   EXPECT_FALSE(FormTextViewer->isVisible());
   EXPECT_FALSE(FormMediaPlayer->isVisible());
@@ -244,7 +186,7 @@ TEST_F(BrowserTest, StartsWithTheOperaListAndTheFixedNodesAndTheMenuTogglesIt) {
 TEST_F(BrowserTest, ChoosingAnOperaInTheListFliesThereAndIsNotReportedBack) {
   OpenBrowser();
   Browser->SelectOpera(12, false);
-  ASSERT_FALSE(Viewer->FlightActive);
+  ASSERT_FALSE(viewer->FlightActive);
   QSignalSpy resets(Browser->TreeView->model(), &QAbstractItemModel::modelReset);
 
   // The user moves the list up from "Linea" to "Natività".
@@ -252,23 +194,23 @@ TEST_F(BrowserTest, ChoosingAnOperaInTheListFliesThereAndIsNotReportedBack) {
   QTest::keyClick(Browser->ComboBoxOperas, Qt::Key_Up);
 
   EXPECT_EQ(Browser->ComboBoxOperas->currentIndex(), 0);
-  EXPECT_EQ(Main->CurrentOpera, 11);
-  EXPECT_TRUE(Viewer->FlightActive);
+  EXPECT_EQ(main->CurrentOpera, 11);
+  EXPECT_TRUE(viewer->FlightActive);
   SbVec3f center;
-  ASSERT_TRUE(Viewer->GetObjectCenter(11, center));
-  EXPECT_LT((Viewer->FlightTarget - center).length(), 1e-4f);
-  EXPECT_FLOAT_EQ(Viewer->FlightDestination[1], 1.75f);
+  ASSERT_TRUE(viewer->GetObjectCenter(11, center));
+  EXPECT_LT((viewer->FlightTarget - center).length(), 1e-4f);
+  EXPECT_FLOAT_EQ(viewer->FlightDestination[1], 1.75f);
   // One rebuild of the tree: the main window did not send the choice back to the browser.
   EXPECT_EQ(resets.count(), 1);
   EXPECT_EQ(Children(Browser->NodeNotes), QStringList({"Scheda dell'opera", "Appunti", "Promemoria"}));
   EXPECT_EQ(Children(Browser->NodeMovies), QStringList({"Il restauro"}));
-  EXPECT_TRUE(Main->PicAdRotator.Shown.startsWith(QString::fromUtf8("Natività")));
+  EXPECT_TRUE(main->PicAdRotator.Shown.startsWith(QString::fromUtf8("Natività")));
 
   // Choosing another work hides an open note.
   DoubleClick(Node("Appunti"));
   ASSERT_TRUE(FormTextViewer->isVisible());
   QTest::keyClick(Browser->ComboBoxOperas, Qt::Key_Down);
-  EXPECT_EQ(Main->CurrentOpera, 12);
+  EXPECT_EQ(main->CurrentOpera, 12);
   EXPECT_FALSE(FormTextViewer->isVisible());
   EXPECT_EQ(Browser->NodeNotes->childCount(), 0);
 }
@@ -279,26 +221,26 @@ TEST_F(BrowserTest, APickInTheViewShowsTheOperaWithoutASecondFlight) {
   ShowCounter shown;
   FormTextViewer->installEventFilter(&shown);
   FormMediaPlayer->installEventFilter(&shown);
-  Main->OperaSelected(Viewer, 13);
+  main->OperaSelected(viewer, 13);
   EXPECT_EQ(shown.Shows, 0);
   EXPECT_EQ(Browser->ComboBoxOperas->currentIndex(), 2);
   EXPECT_EQ(Children(Browser->NodeNotes), QStringList({"Lettera", "Danneggiata"}));
   EXPECT_EQ(Children(Browser->NodeMovies), QStringList({"Veduta"}));
-  EXPECT_FALSE(Viewer->FlightActive);
+  EXPECT_FALSE(viewer->FlightActive);
 
   // A real pick off the centre of a work: the flight is the pick's own, towards the hit point.
-  Viewer->FlyToObject(11);
+  viewer->FlyToObject(11);
   RunFlight();
   SbVec3f center;
-  ASSERT_TRUE(Viewer->GetObjectCenter(11, center));
+  ASSERT_TRUE(viewer->GetObjectCenter(11, center));
   const SbVec3f aside = center + SbVec3f(0.6f, 0.2f, 0.0f);
   const QPoint at = Project(aside);
-  Viewer->PickAt(std::uint16_t(at.x()), std::uint16_t(at.y()));
-  EXPECT_EQ(Main->CurrentOpera, 11);
+  viewer->PickAt(std::uint16_t(at.x()), std::uint16_t(at.y()));
+  EXPECT_EQ(main->CurrentOpera, 11);
   EXPECT_EQ(Browser->ComboBoxOperas->currentIndex(), 0);
   EXPECT_EQ(Children(Browser->NodeMovies), QStringList({"Il restauro"}));
-  ASSERT_TRUE(Viewer->FlightActive);
-  EXPECT_LT((Viewer->FlightTarget - aside).length(), 0.1f);
+  ASSERT_TRUE(viewer->FlightActive);
+  EXPECT_LT((viewer->FlightTarget - aside).length(), 0.1f);
 }
 
 TEST_F(BrowserTest, OpeningNotesStopsTheSoundAndShowsTheirText) {
@@ -383,10 +325,10 @@ TEST_F(BrowserTest, AMovieThatCannotBeProducedLeavesBothWindowsHidden) {
   ASSERT_TRUE(FormTextViewer->isVisible());
 
   // The data file went away after the tree was filled: the movie is not found, the path is empty.
-  TDataBanker missing(Folder->filePath(QStringLiteral("gone.bin")).toStdString());
-  DataBanker = &missing;
+  const QString away = QString::fromStdString(DataFile) + QStringLiteral(".away");
+  ASSERT_TRUE(QFile::rename(QString::fromStdString(DataFile), away));
   DoubleClick(Node("Il restauro"));
-  DataBanker = Banker.get();
+  ASSERT_TRUE(QFile::rename(away, QString::fromStdString(DataFile)));
   EXPECT_FALSE(FormTextViewer->isVisible());
   EXPECT_FALSE(FormMediaPlayer->isVisible());
   EXPECT_TRUE(FormMediaPlayer->Player()->media().isNull());
@@ -429,4 +371,46 @@ TEST_F(BrowserTest, FixedNodesOpenNothingAndUnknownOrEmptyOperasShowOnlyThem) {
   EXPECT_EQ(Browser->NodeNotes->childCount(), 0);
   EXPECT_EQ(Browser->NodeMovies->childCount(), 0);
   EXPECT_EQ(Browser->TreeView->currentItem(), Browser->NodeContribs);
+}
+
+TEST_F(BrowserTest, TheWindowsHearEachOtherAtOnceAndInOrder) {
+  // The playlist named its first sound in the status line; dialogs open above the view.
+  EXPECT_EQ(main->SndAdRotator.Shown, QStringLiteral(" background sound :  Preludio") + QString(33, ' '));
+  EXPECT_EQ(Dialogs::Owner(), viewer);
+
+  // Opening a note: the sound has stopped by the time the text window shows.
+  struct SoundAtShow : QObject {
+    int Shows = 0;
+    bool Playing = true;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Show) {
+        ++Shows;
+        Playing = FormPlaylist->IsPlaying();
+      }
+      return false;
+    }
+  } atShow;
+  ASSERT_TRUE(FormPlaylist->IsPlaying());
+  FormTextViewer->installEventFilter(&atShow);
+  OpenBrowser();
+  Browser->SelectOpera(11, false);
+  DoubleClick(Node("Appunti"));
+  FormTextViewer->removeEventFilter(&atShow);
+  EXPECT_EQ(atShow.Shows, 1);
+  EXPECT_FALSE(atShow.Playing);
+
+  // A work chosen in the list is with the main window before the list's handler returns, and is
+  // not sent back to the list.
+  std::vector<std::int32_t> chosen;
+  std::vector<std::int32_t> heard;
+  QObject::connect(Browser, &TFormTreeView::OperaChosen, Browser, [&](std::int32_t Id) {
+    chosen.push_back(Id);
+    heard.push_back(main->CurrentOpera);
+  });
+  Browser->ShowOpera(1, true);
+  EXPECT_EQ(chosen, std::vector<std::int32_t>({12}));
+  EXPECT_EQ(heard, std::vector<std::int32_t>({12}));
+  EXPECT_TRUE(viewer->FlightActive);
+  Browser->SelectOpera(13, false);
+  EXPECT_EQ(chosen.size(), 1u);
 }

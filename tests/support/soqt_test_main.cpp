@@ -1,4 +1,5 @@
-// GoogleTest main for the model works: the program's application object and the viewer binding.
+// GoogleTest main for the suites that drive the program's windows: the program's own application
+// object (so that errors reach its exception display) and the examiner-viewer binding.
 #include <gtest/gtest.h>
 
 #include <QWidget>
