@@ -1,0 +1,114 @@
+// The 3D view: the exhibition's scene from scene.glb under a head light, drawn when something
+// changed, and the pick that finds the work under a click or tap.
+import {
+  AmbientLight, Box3, Color, DirectionalLight, Object3D, PerspectiveCamera, Raycaster, Scene, SRGBColorSpace,
+  Vector2, Vector3, WebGLRenderer,
+} from 'three';
+import { GLTFLoader } from 'three/addons/loaders/GLTFLoader.js';
+import { Flight } from './flight.js';
+
+const WORK_NAME = /^KD_(-?\d+)$/i;
+const VERTICAL_FOV = 45;  // the kiosk camera's height angle, pi/4
+
+export class Viewer {
+  constructor(canvas) {
+    this.canvas = canvas;
+    this.renderer = new WebGLRenderer({ canvas, antialias: true, powerPreference: 'high-performance' });
+    this.renderer.outputColorSpace = SRGBColorSpace;
+    this.renderer.setPixelRatio(Math.min(window.devicePixelRatio || 1, 2));
+    this.scene = new Scene();
+    this.scene.background = new Color(0x000000);
+    this.camera = new PerspectiveCamera(VERTICAL_FOV, 1, 0.05, 1000);
+    this.scene.add(this.camera);
+    this.addLights();
+    this.flight = new Flight(this.camera, () => this.requestDraw());
+    this.works = null;
+    this.frames = 0;
+    this.firstFrameAt = null;
+    this.drawPending = false;
+    this.onFlightEnd = null;
+    window.addEventListener('resize', () => this.resize());
+    this.resize();
+  }
+
+  // A head light, as the kiosk's viewer has, and the room's ambient light.
+  addLights() {
+    this.scene.add(new AmbientLight(0xffffff, Math.PI * 0.15));
+    const head = new DirectionalLight(0xffffff, Math.PI * 0.85);
+    const aim = new Object3D();
+    aim.position.set(0, 0, -1);
+    this.camera.add(head);
+    this.camera.add(aim);
+    head.position.set(0, 0, 0);
+    head.target = aim;
+  }
+
+  async load(url) {
+    const gltf = await new GLTFLoader().loadAsync(url);
+    this.model = gltf.scene;
+    this.scene.add(gltf.scene);
+    this.works = gltf.scene.getObjectByName('works') || gltf.scene;
+    const box = new Box3().setFromObject(gltf.scene);
+    if (!box.isEmpty()) this.camera.far = Math.max(100, box.getSize(new Vector3()).length() * 2);
+    this.resize();
+    return gltf;
+  }
+
+  resize() {
+    const width = Math.max(1, window.innerWidth);
+    const height = Math.max(1, window.innerHeight);
+    this.renderer.setSize(width, height, false);
+    const aspect = width / height;
+    this.camera.aspect = aspect;
+    // A window taller than wide keeps the angle across its width, as the kiosk's camera does.
+    this.camera.fov = aspect >= 1 ? VERTICAL_FOV
+      : 2 * Math.atan(Math.tan((VERTICAL_FOV * Math.PI) / 360) / aspect) * (180 / Math.PI);
+    this.camera.updateProjectionMatrix();
+    this.requestDraw();
+  }
+
+  requestDraw() {
+    if (this.drawPending) return;
+    this.drawPending = true;
+    requestAnimationFrame((now) => this.frame(now));
+  }
+
+  frame(now) {
+    this.drawPending = false;
+    const flying = this.flight.update(now);
+    this.renderer.render(this.scene, this.camera);
+    this.frames += 1;
+    if (this.model && this.firstFrameAt === null) this.firstFrameAt = performance.now();
+    if (flying) this.requestDraw();
+    else if (this.flight.last && this.flight.last !== this.reported) {
+      this.reported = this.flight.last;
+      if (this.onFlightEnd) this.onFlightEnd(this.flight.last);
+    }
+  }
+
+  fly(eye, target) {
+    this.flight.start(eye, target, performance.now());
+    this.requestDraw();
+  }
+
+  // The work under a point of the canvas (client coordinates): its Id, the point hit and the
+  // surface's facing there, or null when the nearest thing there is no work.
+  pick(clientX, clientY) {
+    if (!this.works) return null;
+    const rect = this.canvas.getBoundingClientRect();
+    const ndc = new Vector2(((clientX - rect.left) / rect.width) * 2 - 1, -((clientY - rect.top) / rect.height) * 2 + 1);
+    const ray = new Raycaster();
+    ray.setFromCamera(ndc, this.camera);
+    const hits = ray.intersectObject(this.works, true);
+    if (hits.length === 0) return null;
+    const hit = hits[0];
+    let id = null;
+    for (let node = hit.object; node && id === null; node = node.parent) {
+      const match = WORK_NAME.exec(node.name || '');
+      if (match) id = Number(match[1]);
+    }
+    if (id === null || !hit.face) return null;
+    const normal = hit.face.normal.clone().transformDirection(hit.object.matrixWorld).normalize();
+    return { id, point: hit.point.clone(), normal };
+  }
+}
