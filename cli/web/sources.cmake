@@ -17,7 +17,6 @@ set(PINACORA_WEB_SOURCE ${PROJECT_SOURCE_DIR}/web)
 set(PINACORA_THREE ${PINACORA_WEB_SOURCE}/node_modules/three)
 set(PINACORA_WEB_PAGE_DIR ${CMAKE_CURRENT_BINARY_DIR}/pinacora-web)
 if(EXISTS ${PINACORA_THREE}/build/three.module.min.js)
-  set(PINACORA_WEB_PAGE ON)
   file(GLOB PINACORA_WEB_MODULES CONFIGURE_DEPENDS ${PINACORA_WEB_SOURCE}/js/*.js)
   set(three_files
     build/three.module.min.js build/three.core.min.js LICENSE
@@ -47,7 +46,6 @@ if(EXISTS ${PINACORA_THREE}/build/three.module.min.js)
   install(DIRECTORY ${PINACORA_WEB_PAGE_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/pinacora/web
 )
 else()
-  set(PINACORA_WEB_PAGE OFF)
   message(WARNING "three.js is not in web/node_modules (run 'npm ci' in web/, as scripts/install-deps.sh does): "
                   "pinacora-data web will have no page to write, and its tests are left out")
 endif()

@@ -76,7 +76,7 @@ class Exhibition {
     const distance = opera && opera.flight ? opera.flight.distance : DEFAULT_DISTANCE;
     const end = flightEnd(hit.point, hit.normal, distance, sideOffset());
     this.viewer.fly(end.eye, end.target);
-    if (hit.id !== this.currentOpera) this.selected(hit.id, 'view');
+    this.selected(hit.id, 'view');
     return hit.id;
   }
 
@@ -171,7 +171,8 @@ async function start() {
   api.playlist = exhibition.playlist;
   api.flight = viewer.flight;
   // An address names a work: the page opens there and stays (autoplay waits to be switched on).
-  if (!exhibition.followAddress()) exhibition.setAutoplay(true);
+  if (exhibition.followAddress()) exhibition.setAutoplay(false);
+  else exhibition.setAutoplay(true);
   viewer.requestDraw();
   api.loadedAt = performance.now();
 }

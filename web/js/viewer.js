@@ -86,6 +86,26 @@ export class Viewer {
     }
   }
 
+  // Draws now and reads a grid of cols x rows pixels of the picture, each [r, g, b]: what the
+  // visitor sees, for tests and benchmarks.
+  samplePixels(cols = 16, rows = 12) {
+    this.renderer.render(this.scene, this.camera);
+    const gl = this.renderer.getContext();
+    const width = gl.drawingBufferWidth;
+    const height = gl.drawingBufferHeight;
+    const pixel = new Uint8Array(4);
+    const samples = [];
+    for (let row = 0; row < rows; row += 1) {
+      for (let col = 0; col < cols; col += 1) {
+        const x = Math.floor(((col + 0.5) / cols) * width);
+        const y = Math.floor(((row + 0.5) / rows) * height);
+        gl.readPixels(x, y, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+        samples.push([pixel[0], pixel[1], pixel[2]]);
+      }
+    }
+    return samples;
+  }
+
   fly(eye, target) {
     this.flight.start(eye, target, performance.now());
     this.requestDraw();
