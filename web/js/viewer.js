@@ -78,7 +78,12 @@ export class Viewer {
     const flying = this.flight.update(now);
     this.renderer.render(this.scene, this.camera);
     this.frames += 1;
-    if (this.model && this.firstFrameAt === null) this.firstFrameAt = performance.now();
+    if (this.model && this.firstFrameAt === null) {
+      // Reading one pixel waits for the drawing (and the pictures' upload) to be done.
+      const gl = this.renderer.getContext();
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+      this.firstFrameAt = performance.now();
+    }
     if (flying) this.requestDraw();
     else if (this.flight.last && this.flight.last !== this.reported) {
       this.reported = this.flight.last;
