@@ -12,6 +12,7 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const server = await serve(folder);
 const browser = await launch();
 const firstFrames = [];
+const allPictures = [];
 const flights = [];
 for (let run = 0; run < runs; run += 1) {
   // A fresh browser context each time: nothing cached from the run before.
@@ -19,6 +20,8 @@ for (let run = 0; run < runs; run += 1) {
   const page = await openPage(context, server.url);
   await page.waitForFunction(() => window.pinacora.viewer.firstFrameAt !== null, { timeout: 120000 });
   firstFrames.push(await page.evaluate(() => window.pinacora.viewer.firstFrameAt));
+  await page.waitForFunction(() => window.pinacora.viewer.allPicturesAt !== null, { timeout: 180000 });
+  allPictures.push(await page.evaluate(() => window.pinacora.viewer.allPicturesAt));
   await flightDone(page);
   await page.evaluate(() => window.pinacora.setAutoplay(false));
   const ids = await page.evaluate(() => window.pinacora.tour.operas.filter((o) => o.flight).map((o) => o.id));
@@ -40,6 +43,7 @@ await browser.close();
 server.stop();
 console.log(`  first textured frame after navigation: median ${median(firstFrames).toFixed(0)} ms ` +
   `(runs: ${firstFrames.map((v) => v.toFixed(0)).join(', ')})`);
+console.log(`  every picture on screen or in memory: median ${median(allPictures).toFixed(0)} ms`);
 const ms = flights.map((f) => f.ms);
 console.log(`  flight: median ${median(ms).toFixed(0)} ms from start to landing (kiosk: 80 ticks = 1600 ms; ` +
   `range ${Math.min(...ms).toFixed(0)}-${Math.max(...ms).toFixed(0)}), ` +

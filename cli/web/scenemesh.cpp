@@ -76,7 +76,7 @@ class TCollector {
     std::int32_t id = -1;
     const bool work = node->isOfType(SoIndexedFaceSet::getClassTypeId()) &&
                       ParseWorkName(node->getName().getString(), id);
-    Group = GroupFor(work ? id : -1);
+    ShapeWork = work ? id : -1;
     Model = action->getModelMatrix();
     NormalMatrix = Model.inverse().transpose();
     Mirrored = Model.det3() < 0;
@@ -149,6 +149,7 @@ class TCollector {
     const SbVec3f faceNormal = (world[1] - world[0]).cross(world[2] - world[0]);
     if (!(faceNormal.sqrLength() > 1e-20f)) return;  // no area: nothing to draw, nothing to hit
 
+    Group = GroupFor(ShapeWork);  // a group is made for the first triangle that shows
     const int material = MaterialOf(action, a->getMaterialIndex());
     const int primitiveIndex = PrimitiveFor(material);
     TScenePrimitive& primitive = Mesh.Groups[Group].Primitives[primitiveIndex];
@@ -203,6 +204,7 @@ class TCollector {
   std::string GroupName;
   bool Pickable;
   int Group = 0;
+  std::int32_t ShapeWork = -1;
   SbMatrix Model;
   SbMatrix NormalMatrix;
   SbMatrix TextureMatrix;

@@ -81,3 +81,22 @@ export async function flightDone(page) {
 
 // Starts a fresh flight's wait: forgets the last flight, so flightDone waits for the next one.
 export async function forgetFlight(page) { await page.evaluate(() => { window.pinacora.flight.last = null; }); }
+
+// A work whose centre shows on the screen and that the page's pick finds there, as the visitor
+// sees it: { id, x, y } in CSS pixels, preferring one that is not current; none of the excluded.
+export async function visibleWork(page, excluded = []) {
+  return page.evaluate((skip) => {
+    const { camera, tour, viewer, exhibition } = window.pinacora;
+    const found = [];
+    for (const opera of tour.operas) {
+      if (!opera.flight || skip.includes(opera.id)) continue;
+      const point = camera.position.clone().set(...opera.flight.center).project(camera);
+      if (Math.abs(point.x) > 0.85 || Math.abs(point.y) > 0.85 || point.z > 1) continue;
+      const x = ((point.x + 1) / 2) * innerWidth;
+      const y = ((1 - point.y) / 2) * innerHeight;
+      const hit = viewer.pick(x, y);
+      if (hit && hit.id === opera.id) found.push({ id: opera.id, x, y });
+    }
+    return found.find((c) => c.id !== exhibition.currentOpera) || found[0] || null;
+  }, excluded);
+}

@@ -6,7 +6,7 @@ import { after, before, describe, test } from 'node:test';
 import { join } from 'node:path';
 import { spawnSync } from 'node:child_process';
 import {
-  demo, flightDone, forgetFlight, launch, noteText, openPage, runTool, scratch, serve, validator,
+  demo, flightDone, forgetFlight, launch, noteText, openPage, runTool, scratch, serve, validator, visibleWork,
 } from './browser.mjs';
 
 const EYE = 1.75;
@@ -87,21 +87,7 @@ describe('a visitor in the browser', () => {
     await page.evaluate(() => window.pinacora.setAutoplay(false));
     // A work whose centre shows on the screen, found as the visitor would see it; not 301, which
     // the list is asked for next (so that the back button has a work to go back to).
-    const findTarget = () => page.evaluate(() => {
-      const { camera, tour: t, viewer, exhibition } = window.pinacora;
-      const candidates = [];
-      for (const opera of t.operas) {
-        if (!opera.flight) continue;
-        const point = camera.position.clone().set(...opera.flight.center).project(camera);
-        if (Math.abs(point.x) > 0.85 || Math.abs(point.y) > 0.85 || point.z > 1) continue;
-        const x = ((point.x + 1) / 2) * innerWidth;
-        const y = ((1 - point.y) / 2) * innerHeight;
-        const hit = viewer.pick(x, y);
-        if (hit && hit.id === opera.id) candidates.push({ id: opera.id, x, y });
-      }
-      const others = candidates.filter((c) => c.id !== 301);
-      return others.find((c) => c.id !== exhibition.currentOpera) || others[0];
-    });
+    const findTarget = () => visibleWork(page, [301]);
     let target = await findTarget();
     if (!target) {
       await forgetFlight(page);
@@ -177,6 +163,14 @@ describe('addresses and small screens', () => {
     // Every control is reachable with the keyboard and has a name.
     const unnamed = await page.$$eval('button', (buttons) => buttons.filter((b) => !(b.getAttribute('aria-label') || b.textContent.trim())).length);
     assert.equal(unnamed, 0);
+    // A tap on a work flies there as a click does.
+    const work = await visibleWork(page);
+    assert.ok(work, 'some work shows on the phone');
+    await forgetFlight(page);
+    await page.touchscreen.tap(work.x, work.y);
+    const tapped = await flightDone(page);
+    assert.ok(near(tapped[1], EYE));
+    assert.equal(await page.evaluate(() => location.hash), `#opera/${work.id}`);
     await page.keyboard.press('Tab');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'button-operas');
     await page.keyboard.press('Enter');
@@ -204,6 +198,19 @@ describe('what the tool refuses', () => {
     const forced = runTool(['web', damaged, '-o', join(work, 'site'), '--force', '--quiet']);
     assert.equal(forced.status, 0, forced.stderr);
     assert.ok(existsSync(join(work, 'site', 'index.html')));
+  });
+
+  test('without ffmpeg a WMV movie is offered for download, and the curator is told why', () => {
+    const work = scratch('noffmpeg');
+    const run = spawnSync(process.env.PINACORA_DATA, ['web', demo, '-o', join(work, 'site')],
+      { encoding: 'utf8', env: { ...process.env, PATH: join(work, 'nothing-here'), QT_QPA_PLATFORM: 'offscreen' } });
+    assert.equal(run.status, 0, run.stderr);
+    assert.match(run.stderr, /movie '.*': a WMV movie, which browsers do not play, is offered for download: install ffmpeg/);
+    const written = JSON.parse(readFileSync(join(work, 'site', 'tour.json'), 'utf8'));
+    const movie = written.operas.find((o) => o.id === 301).movies[0];
+    assert.equal(movie.playable, false);
+    assert.match(movie.file, /\.wmv$/);
+    assert.ok(existsSync(join(work, 'site', movie.file)));
   });
 
   test('a folder web did not make is never overwritten; its own site is replaced', () => {

@@ -1,7 +1,7 @@
 // The 3D view: the exhibition's scene from scene.glb under a head light, drawn when something
 // changed, and the pick that finds the work under a click or tap.
 import {
-  AmbientLight, Box3, Color, DirectionalLight, Object3D, PerspectiveCamera, Raycaster, Scene, SRGBColorSpace,
+  AmbientLight, Box3, Color, DirectionalLight, Frustum, Matrix4, Object3D, PerspectiveCamera, Raycaster, Scene, SRGBColorSpace,
   Vector2, Vector3, WebGLRenderer,
 } from 'three';
 import { GLTFLoader } from 'three/addons/loaders/GLTFLoader.js';
@@ -9,6 +9,8 @@ import { Flight } from './flight.js';
 
 const WORK_NAME = /^KD_(-?\d+)$/i;
 const VERTICAL_FOV = 45;  // the kiosk camera's height angle, pi/4
+// Time each frame may spend handing pictures to the graphics card, nearest works first.
+const UPLOAD_BUDGET_MS = 30;
 
 export class Viewer {
   constructor(canvas) {
@@ -24,7 +26,9 @@ export class Viewer {
     this.flight = new Flight(this.camera, () => this.requestDraw());
     this.works = null;
     this.frames = 0;
-    this.firstFrameAt = null;
+    this.firstFrameAt = null;     // the first frame drawn with pictures
+    this.allPicturesAt = null;    // the first frame with every picture
+    this.pendingPictures = [];
     this.drawPending = false;
     this.onFlightEnd = null;
     window.addEventListener('resize', () => this.resize());
@@ -48,10 +52,48 @@ export class Viewer {
     this.model = gltf.scene;
     this.scene.add(gltf.scene);
     this.works = gltf.scene.getObjectByName('works') || gltf.scene;
+    this.holdPictures(gltf.scene);
     const box = new Box3().setFromObject(gltf.scene);
     if (!box.isEmpty()) this.camera.far = Math.max(100, box.getSize(new Vector3()).length() * 2);
     this.resize();
     return gltf;
+  }
+
+  // A large exhibition has more pictures than a software renderer uploads in one frame: each
+  // material shows its colour until its picture is on the card, and the pictures go up a few per
+  // frame, those in view and nearest first, so the first frame comes at once.
+  holdPictures(root) {
+    const seen = new Set();
+    root.traverse((object) => {
+      const material = object.isMesh ? object.material : null;
+      if (!material || !material.map || seen.has(material)) return;
+      seen.add(material);
+      this.pendingPictures.push({ material, map: material.map, object });
+      material.map = null;
+      material.needsUpdate = true;
+    });
+  }
+
+  uploadPictures() {
+    if (this.pendingPictures.length === 0) return false;
+    const frustum = new Frustum().setFromProjectionMatrix(
+      new Matrix4().multiplyMatrices(this.camera.projectionMatrix, this.camera.matrixWorldInverse));
+    const eye = this.camera.position;
+    const where = new Vector3();
+    const rank = (entry) => {
+      const box = new Box3().setFromObject(entry.object);
+      return (frustum.intersectsBox(box) ? 0 : 1e9) + box.getCenter(where).distanceTo(eye);
+    };
+    for (const entry of this.pendingPictures) entry.rank = rank(entry);
+    this.pendingPictures.sort((a, b) => a.rank - b.rank);
+    const start = performance.now();
+    do {
+      const entry = this.pendingPictures.shift();
+      this.renderer.initTexture(entry.map);
+      entry.material.map = entry.map;
+      entry.material.needsUpdate = true;
+    } while (this.pendingPictures.length > 0 && performance.now() - start < UPLOAD_BUDGET_MS);
+    return true;
   }
 
   resize() {
@@ -76,15 +118,18 @@ export class Viewer {
   frame(now) {
     this.drawPending = false;
     const flying = this.flight.update(now);
+    this.camera.updateMatrixWorld();
+    const uploading = this.uploadPictures();
     this.renderer.render(this.scene, this.camera);
     this.frames += 1;
-    if (this.model && this.firstFrameAt === null) {
+    if (this.model && (this.firstFrameAt === null || (this.allPicturesAt === null && !this.pendingPictures.length))) {
       // Reading one pixel waits for the drawing (and the pictures' upload) to be done.
       const gl = this.renderer.getContext();
       gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
-      this.firstFrameAt = performance.now();
+      if (this.firstFrameAt === null) this.firstFrameAt = performance.now();
+      if (this.pendingPictures.length === 0) this.allPicturesAt = performance.now();
     }
-    if (flying) this.requestDraw();
+    if (flying || uploading) this.requestDraw();
     else if (this.flight.last && this.flight.last !== this.reported) {
       this.reported = this.flight.last;
       if (this.onFlightEnd) this.onFlightEnd(this.flight.last);
