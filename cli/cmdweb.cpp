@@ -8,7 +8,7 @@
 #include "imageimport.h"
 #include "sitebuilder.h"
 #include "sitefolder.h"
-#include "tdatabanker.h"
+#include "gxserializer.h"
 
 namespace {
 
@@ -41,6 +41,15 @@ const char kHelp[] =
     "\n"
     "Exit status: 0 when the site was written, 1 when FILE or FOLDER was refused or a file could\n"
     "not be written, 2 for a command line that cannot be understood.\n";
+
+bool HasExhibitionSignature(const std::string& file) {
+  std::FILE* stream = std::fopen(file.c_str(), "rb");
+  if (stream == nullptr) return false;
+  THeaderBlock header;
+  const bool read = header.Read(stream);
+  std::fclose(stream);
+  return read && header.SignatureMatches();
+}
 
 // Prints every finding of the check; false when it found an error and the curator did not force.
 bool CheckBeforeWriting(const std::string& file, bool force) {
@@ -91,14 +100,13 @@ int CommandWeb(const std::vector<std::string>& words) {
     return Refuse("web", "the page's own files are missing: they belong beside this program (pinacora-web/) or in "
                          "share/pinacora/web of its installation; build or install pinacora-data again");
   }
-  if (!CheckBeforeWriting(file, args.Has("--force"))) return 1;
-
-  TDataBanker::SetFatalHandler([&file](const std::string&, const std::string&) {
-    std::fprintf(stderr, "pinacora-data web: %s: the file's signature is wrong; it is no exhibition file\n",
-                 file.c_str());
-  });
-  std::string staging;
   std::string error;
+  if (!SitePlaceUsable(folder, error)) return Refuse("web", error);
+  if (!CheckBeforeWriting(file, args.Has("--force"))) return 1;
+  // Even --force cannot make a site of a file that is no exhibition file at all.
+  if (!HasExhibitionSignature(file)) return Refuse("web", file + ": its signature is wrong; it is no exhibition file");
+
+  std::string staging;
   if (!BeginSite(folder, staging, error)) return Refuse("web", error);
   TSiteSummary summary;
   if (!BuildSiteContent(file, staging, options, summary, error) ||

@@ -7,7 +7,10 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <limits>
+
+#include "workerpool.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ constexpr int kLinearMipmapLinear = 9987;
 bool HasTransparency(const TScenePicture& picture) {
   if (picture.Components != 2 && picture.Components != 4) return false;
   const std::size_t step = static_cast<std::size_t>(picture.Components);
-  for (std::size_t i = step - 1; i < picture.Pixels.size(); i += step) {
+  for (std::size_t i = step - 1; i < picture.Bytes(); i += step) {
     if (picture.Pixels[i] != 255) return true;
   }
   return false;
@@ -35,7 +38,7 @@ QImage ToImage(const TScenePicture& picture, bool alpha) {
   const int components = picture.Components;
   for (int y = 0; y < picture.Height; ++y) {
     // Coin's first row is the bottom one.
-    const std::uint8_t* source = picture.Pixels.data() + std::size_t(picture.Height - 1 - y) * picture.Width * components;
+    const std::uint8_t* source = picture.Pixels + std::size_t(picture.Height - 1 - y) * picture.Width * components;
     uchar* target = image.scanLine(y);
     for (int x = 0; x < picture.Width; ++x, source += components) {
       const bool grey = components < 3;
@@ -111,21 +114,36 @@ class TGltfBuilder {
   }
 
  private:
+  // The pictures are encoded on every processor, then stored in their order.
   void AddPictures(TGlbResult& result) {
-    for (const TScenePicture& picture : Mesh.Pictures) {
-      std::string mime;
-      bool scaled = false;
-      const std::vector<std::uint8_t> encoded =
-          EncodePicture(picture, Options.MaxTextureSide, Options.JpegQuality, mime, scaled);
-      if (scaled) ++result.PicturesScaled;
-      const int view = Binary.AddView(encoded.data(), encoded.size(), 0);
-      Images.append(QJsonObject{{"bufferView", view}, {"mimeType", QString::fromStdString(mime)}});
+    const std::size_t count = Mesh.Pictures.size();
+    std::vector<std::vector<std::uint8_t>> encoded(count);
+    std::vector<std::string> mimes(count);
+    std::vector<char> scaled(count, 0);
+    {
+      TWorkerPool pool;
+      std::vector<std::future<void>> done;
+      for (std::size_t i = 0; i < count; ++i) {
+        done.push_back(pool.Run([this, i, &encoded, &mimes, &scaled] {
+          bool wasScaled = false;
+          encoded[i] = EncodePicture(Mesh.Pictures[i], Options.MaxTextureSide, Options.JpegQuality, mimes[i], wasScaled);
+          scaled[i] = wasScaled;
+        }));
+      }
+      for (std::future<void>& job : done) job.get();
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      const TScenePicture& picture = Mesh.Pictures[i];
+      if (scaled[i]) ++result.PicturesScaled;
+      const int view = Binary.AddView(encoded[i].data(), encoded[i].size(), 0);
+      std::vector<std::uint8_t>().swap(encoded[i]);
+      Images.append(QJsonObject{{"bufferView", view}, {"mimeType", QString::fromStdString(mimes[i])}});
       Samplers.append(QJsonObject{{"magFilter", kLinear},
                                   {"minFilter", kLinearMipmapLinear},
                                   {"wrapS", picture.RepeatS ? kRepeat : kClampToEdge},
                                   {"wrapT", picture.RepeatT ? kRepeat : kClampToEdge}});
       Textures.append(QJsonObject{{"source", Images.size() - 1}, {"sampler", Samplers.size() - 1}});
-      PictureAlpha.push_back(mime == "image/png");
+      PictureAlpha.push_back(mimes[i] == "image/png");
     }
   }
 

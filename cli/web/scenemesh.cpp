@@ -112,7 +112,7 @@ class TCollector {
     picture.Width = size[0];
     picture.Height = size[1];
     picture.Components = components;
-    picture.Pixels.assign(pixels, pixels + std::size_t(size[0]) * std::size_t(size[1]) * std::size_t(components));
+    picture.Pixels = pixels;
     picture.RepeatS = repeatS;
     picture.RepeatT = repeatT;
     Mesh.Pictures.push_back(std::move(picture));

@@ -9,12 +9,14 @@
 
 class SoNode;
 
-// A picture as Coin holds it: rows from the bottom up, 1 to 4 components per pixel.
+// A picture as Coin holds it: rows from the bottom up, 1 to 4 components per pixel. The pixels are
+// the texture node's own, valid as long as the scene is.
 struct TScenePicture {
   int Width = 0;
   int Height = 0;
   int Components = 0;
-  std::vector<std::uint8_t> Pixels;
+  const std::uint8_t* Pixels = nullptr;
+  std::size_t Bytes() const { return std::size_t(Width) * std::size_t(Height) * std::size_t(Components); }
   bool RepeatS = true;
   bool RepeatT = true;
 };
@@ -51,7 +53,8 @@ struct TSceneMesh {
   std::vector<TScenePicture> Pictures;
   std::size_t Triangles = 0;
 
-  // Adds every shape under scene, in world coordinates. Works (face sets named KD_<Id>) get a group
+  // Adds every shape under scene, in world coordinates; the mesh refers to the scene's pictures, so
+  // the scene must outlive it. Works (face sets named KD_<Id>) get a group
   // each; everything else of the scene goes into one group named groupName.
   void AddScene(SoNode* scene, const std::string& groupName, bool pickable);
 };

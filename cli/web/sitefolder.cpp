@@ -17,7 +17,7 @@ bool IsOurSite(const QString& folder) { return QFileInfo(folder + "/" + kSiteMar
 
 }  // namespace
 
-bool BeginSite(const std::string& folder, std::string& staging, std::string& error) {
+bool SitePlaceUsable(const std::string& folder, std::string& error) {
   const QFileInfo target(Q(folder));
   if (target.exists() || target.isSymLink()) {
     if (!target.isDir() || target.isSymLink() || !IsOurSite(target.absoluteFilePath())) {
@@ -35,6 +35,13 @@ bool BeginSite(const std::string& folder, std::string& staging, std::string& err
     error = folder + ": cannot write in the folder " + parent.path().toStdString();
     return false;
   }
+  return true;
+}
+
+bool BeginSite(const std::string& folder, std::string& staging, std::string& error) {
+  if (!SitePlaceUsable(folder, error)) return false;
+  const QFileInfo target(Q(folder));
+  const QDir parent = target.absoluteDir();
   const QString name = QStringLiteral(".%1.part-%2").arg(target.fileName()).arg(getpid());
   QDir(parent.filePath(name)).removeRecursively();
   if (!parent.mkdir(name)) {

@@ -7,6 +7,9 @@
 // The name of the marker file every site holds.
 extern const char* const kSiteMarker;
 
+// False, saying why, for a FOLDER that exists and is not a site written before, or whose parent
+// folder is missing or cannot be written in.
+bool SitePlaceUsable(const std::string& folder, std::string& error);
 // Refuses a FOLDER that exists and is not a site written before, or whose parent cannot take it;
 // else makes an empty staging folder beside it and answers its path.
 bool BeginSite(const std::string& folder, std::string& staging, std::string& error);

@@ -198,6 +198,13 @@ describe('what the tool refuses', () => {
     const forced = runTool(['web', damaged, '-o', join(work, 'site'), '--force', '--quiet']);
     assert.equal(forced.status, 0, forced.stderr);
     assert.ok(existsSync(join(work, 'site', 'index.html')));
+    // No exhibition file at all: even --force writes nothing.
+    const stranger = join(work, 'stranger.bin');
+    writeFileSync(stranger, Buffer.alloc(70000, 0x41));
+    const refused = runTool(['web', stranger, '-o', join(work, 'other'), '--force']);
+    assert.equal(refused.status, 1);
+    assert.match(refused.stderr, /signature is wrong/);
+    assert.deepEqual(readdirSync(work).sort(), ['damaged.bin', 'site', 'stranger.bin']);
   });
 
   test('without ffmpeg a WMV movie is offered for download, and the curator is told why', () => {

@@ -79,7 +79,6 @@ TEST(WebScene, PicturesComeOutUprightAndTheContainerIsGltf) {
       "IndexedFaceSet { coordIndex [ 0, 1, 2, 3, -1 ] textureCoordIndex [ 0, 1, 2, 3, -1 ] } }").c_str());
   TSceneMesh mesh;
   mesh.AddScene(scene, "room", false);
-  scene->unref();
   ASSERT_EQ(mesh.Pictures.size(), 1u);
   const TScenePrimitive& p = mesh.Groups.at(0).Primitives.at(0);
   ASSERT_EQ(p.TexCoords.size(), p.Positions.size() / 3 * 2);
@@ -101,6 +100,7 @@ TEST(WebScene, PicturesComeOutUprightAndTheContainerIsGltf) {
   const std::uint32_t total = glb.Bytes[8] | glb.Bytes[9] << 8 | glb.Bytes[10] << 16 | glb.Bytes[11] << 24;
   EXPECT_EQ(total, glb.Bytes.size());
   EXPECT_EQ(glb.Bytes.size() % 4, 0u);
+  scene->unref();
 }
 
 TEST(WebMedia, MovieKindsByTheirFirstBytes) {
