@@ -19,6 +19,7 @@ export QT_QPA_PLATFORM=xcb
 echo "== the kiosk program (bench_startup, large exhibition) =="
 "$build/bench/bench_startup" --large-only | tee "$work/kiosk.txt" | grep -E "Generating|exhibition|medians"
 kill "$xpid" 2>/dev/null || true
+unset DISPLAY
 large=/tmp/pinacora-bench-large.bin
 kiosk=$(grep -o 'first frame [0-9.]* s' "$work/kiosk.txt" | tail -n 1 | grep -o '[0-9.]*' || echo 0)
 

@@ -50,7 +50,12 @@ export async function serve(folder) {
 }
 
 export async function launch() {
+  // Headless Chromium draws without any X server; one named in DISPLAY that has gone away would
+  // cost it its WebGL.
+  const env = { ...process.env };
+  delete env.DISPLAY;
   return puppeteer.launch({
+    env,
     executablePath: process.env.PINACORA_CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
