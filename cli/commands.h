@@ -10,6 +10,7 @@ int CommandPack(const std::vector<std::string>& args);
 int CommandCheck(const std::vector<std::string>& args);
 int CommandExtract(const std::vector<std::string>& args);
 int CommandHang(const std::vector<std::string>& args);
+int CommandWeb(const std::vector<std::string>& args);
 
 // Prints a command's help on standard output and answers status 0.
 int PrintHelp(const char* text);

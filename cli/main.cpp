@@ -18,6 +18,7 @@ const char kUsage[] =
     "  check FILE                   check everything the program relies on\n"
     "  extract FILE ID INDEX -o OUT write one chunk in a usable form\n"
     "  hang FOLDER -o FILE          make a whole exhibition from a folder of pictures\n"
+    "  web FILE -o FOLDER           write the exhibition as a static website\n"
     "\n"
     "'pinacora-data COMMAND --help' tells more about each command.\n";
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   if (command == "check") return CommandCheck(args);
   if (command == "extract") return CommandExtract(args);
   if (command == "hang") return CommandHang(args);
+  if (command == "web") return CommandWeb(args);
   std::fprintf(stderr, "pinacora-data: unknown command '%s'\n\n%s", command.c_str(), kUsage);
   return 2;
 }

@@ -29,7 +29,14 @@ packages=(
   assimp-testmodels inventor-data gnome-backgrounds sound-theme-freedesktop libimage-exiftool-perl
   # packaging
   dpkg-dev file lintian
+  # the exhibition website: its tests drive Debian's Chromium
+  chromium
 )
+# The website's page code and its tests come from npm (web/package.json); Debian's node and npm
+# bring them in. A machine whose node already carries npm (such as a NodeSource build) keeps it.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -40,12 +47,21 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all ${#packages[@]} packages present"
-  exit 0
+else
+  echo "install-deps: installing ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# three.js (copied into every website), the glTF validator and puppeteer-core, at the versions
+# web/package-lock.json pins; npm ci runs only when they are missing or the lock file changed.
+web="$(cd "$(dirname "$0")/.." && pwd)/web"
+if [ ! -f "$web/node_modules/.package-lock.json" ] || [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+  echo "install-deps: npm ci in web/"
+  (cd "$web" && npm ci --no-audit --no-fund --loglevel=error)
+else
+  echo "install-deps: web/node_modules up to date"
+fi

@@ -22,6 +22,12 @@ grep -q '^Exec=pinacora$' "$root/usr/share/applications/pinacora.desktop" || fai
 grep -q '^Exec=pinacora-kiosk$' "$root/usr/share/xsessions/pinacora-kiosk.desktop" || fail "kiosk session does not start pinacora-kiosk"
 [ -x "$root/usr/bin/pinacora-kiosk" ] || fail "pinacora-kiosk is not executable"
 "$root/usr/bin/pinacora-data" check "$root/usr/share/pinacora/demo/kddata.bin" >/dev/null || fail "installed demo does not pass check"
+# The website's page is installed with the tool, and the installed tool finds it there.
+if [ -d "$build/cli/pinacora-web" ]; then
+  "$root/usr/bin/pinacora-data" web "$root/usr/share/pinacora/demo/kddata.bin" -o "$root/site" --quiet \
+    || fail "the installed tool wrote no website"
+  [ -f "$root/site/lib/three/build/three.module.min.js" ] || fail "the website lacks three.js"
+fi
 
 set +e
 "$root/usr/bin/pinacora" /no/such/place 2>/dev/null; [ $? -eq 2 ] || fail "launcher accepted a missing folder"
