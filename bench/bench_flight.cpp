@@ -11,6 +11,7 @@
 // tool (--tool) packs them afresh. Needs a display (run it under xvfb-run).
 #include <GL/gl.h>
 #include <QApplication>
+#include <QGLWidget>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <Inventor/Qt/SoQt.h>
+#include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/nodes/SoCallback.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -28,6 +30,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
@@ -132,8 +135,15 @@ double FileMb(const std::string& path) {
 
 // ---- the viewer side
 
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 struct TFrame {
   double Start, End;  // seconds since the flight was asked for
+  double Cpu;         // the drawing thread's processor time, milliseconds
   int Ticks;          // ticks run when the frame began: 1..80
 };
 
@@ -141,7 +151,7 @@ struct TRecorder {
   TFormViewer* Viewer = nullptr;
   QElapsedTimer Clock;
   bool Recording = false;
-  double Started = 0;
+  double Started = 0, StartedCpu = 0;
   int TicksAtStart = 0;
   std::vector<TFrame> Frames;
   int AllFrames = 0;
@@ -151,12 +161,13 @@ struct TRecorder {
     ++AllFrames;
     if (!Recording) return;
     Started = Now();
+    StartedCpu = ThreadCpuMs();
     TicksAtStart = Viewer->FlightActive ? Viewer->FlightStep : kTicks;
   }
   void End() {
     if (!Recording) return;
     glFinish();  // the frame is drawn, not merely handed to the driver
-    Frames.push_back({Started, Now(), TicksAtStart});
+    Frames.push_back({Started, Now(), ThreadCpuMs() - StartedCpu, TicksAtStart});
   }
 };
 
@@ -235,11 +246,13 @@ int MeasureViewer(const std::string& file, const std::vector<int>& ids, int argc
     // whatever else the machine is doing.
     const double cpuPerFrame = (bench::CpuSeconds() - cpuBefore) * 1000 / double(std::max<std::size_t>(1, recorder.Frames.size()));
     std::vector<int> drawn;
-    std::vector<double> frameTimes, intervals;
+    std::vector<double> frameTimes, intervals, drawing;
     for (std::size_t i = 0; i < recorder.Frames.size(); ++i) {
       const TFrame& f = recorder.Frames[i];
-      if (drawn.empty() || drawn.back() != f.Ticks) drawn.push_back(f.Ticks);
+      // A frame drawn before the first tick shows where the camera was, not the flight.
+      if (f.Ticks > 0 && (drawn.empty() || drawn.back() != f.Ticks)) drawn.push_back(f.Ticks);
       frameTimes.push_back((f.End - f.Start) * 1000);
+      drawing.push_back(f.Cpu);
       if (i > 0) intervals.push_back((f.Start - recorder.Frames[i - 1].Start) * 1000);
     }
     const double seconds = recorder.Frames.empty() ? -1 : recorder.Frames.back().End;
@@ -247,9 +260,17 @@ int MeasureViewer(const std::string& file, const std::vector<int>& ids, int argc
                 "95th percentile %.1f ms; frame to frame median %.1f ms; processor %.1f ms a frame\n",
                 id, drawn.size(), kTicks, seconds, recorder.Frames.size(), Percentile(frameTimes, 0.5),
                 Percentile(frameTimes, 0.95), Percentile(intervals, 0.5), cpuPerFrame);
+    std::printf("    drawing thread's processor a frame: median %.1f ms, 95th percentile %.1f ms, most %.1f ms\n",
+                Percentile(drawing, 0.5), Percentile(drawing, 0.95), Percentile(drawing, 1.0));
     std::printf("    FLIGHT %d TICKS %zu SECONDS %.3f MEDIAN_MS %.2f P95_MS %.2f CPU_MS %.2f\n", id, drawn.size(), seconds,
                 Percentile(frameTimes, 0.5), Percentile(frameTimes, 0.95), cpuPerFrame);
     std::fflush(stdout);
+    // BENCH_SHOTS=DIR: the view at the end of each flight, to look at.
+    if (const char* shots = std::getenv("BENCH_SHOTS")) {
+      if (auto* area = qobject_cast<QGLWidget*>(viewer->ExaminerViewer->getGLWidget())) {
+        area->grabFrameBuffer().save(QString("%1/flight-%2.png").arg(shots).arg(id));
+      }
+    }
   }
   delete viewer;
   return 0;

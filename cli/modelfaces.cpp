@@ -13,7 +13,8 @@
 namespace {
 
 // What a flight does (the viewer's rules): it ends 2.35 times the square root of the work's X-Z
-// extent (the local origin included) in front of the points' mean, up to 1.5 m aside, at eye height.
+// extent (the local origin included) in front of the points' mean, between 1.5 m to the one side
+// and 0.5 m to the other along world X, at eye height.
 constexpr float kDistanceFactor = 2.35f;
 constexpr float kDefaultDistance = 6.0f;
 constexpr float kSideOffset = 1.5f;
@@ -21,7 +22,7 @@ constexpr float kEyeHeight = 1.75f;
 // The full level is drawn up to this many times the work's largest extent away: there a 45 degree
 // view 1024 pixels high shows it some 300 pixels tall. Each coarser level doubles the distance.
 constexpr float kFullLevelSizes = 4.0f;
-constexpr float kFlightMargin = 1.25f;
+constexpr float kFlightMargin = 1.1f;
 
 bool SameMaterial(const TModelMaterial& a, const TModelMaterial& b) {
   return a.Diffuse[0] == b.Diffuse[0] && a.Diffuse[1] == b.Diffuse[1] && a.Diffuse[2] == b.Diffuse[2] &&
@@ -141,11 +142,18 @@ std::vector<float> LevelRanges(const std::vector<SbVec3f>& points, const SbRotat
   mean /= float(points.size());
   const float extent = (area[1] - area[0]) * (area[3] - area[2]);
   const float distance = extent != 0 ? kDistanceFactor * std::sqrt(extent) : kDefaultDistance;
-  SbVec3f world;
+  SbVec3f world, facing;
   rotation.multVec(mean, world);
   world += translation;
-  const float rise = kEyeHeight - world[1];
-  const float flightEnd = std::sqrt((distance + kSideOffset) * (distance + kSideOffset) + rise * rise);
+  rotation.multVec(SbVec3f(0, 1, 0), facing);
+  // The eye is distance along the facing, moved aside along world X, at eye height: the farthest
+  // it can be from the centre is at one end of the sideways offset.
+  float flightEnd = 0;
+  for (const float aside : {-kSideOffset, kSideOffset / 3}) {
+    const SbVec3f eye = distance * facing + SbVec3f(aside, 0, 0);
+    const float rise = kEyeHeight - world[1];
+    flightEnd = std::max(flightEnd, std::sqrt(eye[0] * eye[0] + eye[2] * eye[2] + rise * rise));
+  }
   const SbVec3f size = high - low;
   const float largest = std::max({size[0], size[1], size[2]});
   float range = std::max(kFullLevelSizes * largest, kFlightMargin * flightEnd);
