@@ -20,6 +20,7 @@
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "scene/texturefill.h"
+#include "scene/worklevels.h"
 #include "scene/worknames.h"
 #include "scene/workqueries.h"
 
@@ -195,6 +196,7 @@ const SoVertexProperty* OwnVertices(SoNode* node) {
 void CheckWorkNames(const TSceneList& works, SoNode* worksRoot, const std::set<std::int32_t>& operaIds,
                     TCheckReport& report) {
   std::map<std::int32_t, int> faceSets;  // Id -> distinct nodes named KD_<Id>
+  const std::unordered_set<SoNode*> copies = CoarseLevelNodes(worksRoot);  // a work's coarser levels
   for (SoNode* node : NamedNodes(worksRoot)) {
     const std::string name = node->getName().getString();
     if (!HasWorkPrefix(name.c_str())) continue;
@@ -212,7 +214,8 @@ void CheckWorkNames(const TSceneList& works, SoNode* worksRoot, const std::set<s
     if (!faceSet) {
       report.Error(works.Label + ": '" + name + "' is a " + type + ", not an IndexedFaceSet, so clicking it does nothing");
     }
-    if (++faceSets[id] == 2) {
+    int& definitions = faceSets[id];
+    if (copies.count(node) == 0 && ++definitions == 2) {
       report.Error(works.Label + ": face set '" + name + "' is defined more than once; flights go to the first");
     }
   }

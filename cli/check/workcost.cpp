@@ -13,6 +13,7 @@
 #include "data/gxserializer.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
+#include "scene/worklevels.h"
 #include "scene/worknames.h"
 
 namespace {
@@ -69,8 +70,10 @@ void AddCosts(SoNode* scene, std::map<int, TCost>& costs) {
   std::vector<TPart> parts;
   std::map<SoNode*, int> workOfCoordinates;
   const SoPathList& paths = search.getPaths();
+  const std::unordered_set<SoNode*> copies = CoarseLevelNodes(scene);  // drawn instead, not as well
   for (int i = 0; i < paths.getLength(); ++i) {
     SoPath* path = paths[i];
+    if (copies.count(path->getTail()) != 0) continue;
     const auto* faces = static_cast<SoIndexedFaceSet*>(path->getTail());
     TPart part{LastOnPath(path, SoCoordinate3::getClassTypeId()), LastOnPath(path, SoTexture2::getClassTypeId()),
                FaceCount(*faces), -1};

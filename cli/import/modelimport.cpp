@@ -3,13 +3,9 @@
 #include <Inventor/SoOutput.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoCoordinate3.h>
-#include <Inventor/nodes/SoIndexedFaceSet.h>
-#include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoMaterialBinding.h>
 #include <Inventor/nodes/SoNormal.h>
 #include <Inventor/nodes/SoNormalBinding.h>
 #include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 #include <Inventor/nodes/SoTextureCoordinateBinding.h>
 #include <Inventor/nodes/SoTransform.h>
@@ -29,6 +25,8 @@
 #include "common/fileio.h"
 #include "scene/coinref.h"
 #include "inventorimport.h"
+#include "modelfaces.h"
+#include "modellevels.h"
 #include "modelplacement.h"
 #include "modelsimplify.h"
 #include "scene/shapereader.h"
@@ -268,10 +266,10 @@ void AddPerVertex(SoSeparator* group, SoNode* values) {
   group->addChild(binding);
 }
 
-// One model as a separator: its transformation, the shared vertex lists, the materials and one face
-// set for each picture (and one for the faces without).
-SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TManifestModel& where,
-                       TTextureNames& names, const std::string& modelFile) {
+// One model as a separator: its transformation, the shared vertex lists, the material and one face
+// set for each picture (and one for the faces without), on each level of detail.
+SoSeparator* ModelNode(const TModelData& model, const std::vector<TModelLevel>& levels, const TModelPose& pose,
+                       const TManifestModel& where, TTextureNames& names, const std::string& modelFile) {
   auto* group = new SoSeparator;
   auto* transform = new SoTransform;
   transform->translation.setValue(pose.Translation);
@@ -309,57 +307,22 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
     texCoords->point.setValues(0, int(maps.size()), maps.data());
     AddPerVertex<SoTextureCoordinateBinding>(group, texCoords);
   }
-  auto* material = new SoMaterial;
-  for (std::size_t m = 0; m < model.Materials.size(); ++m) {
-    const TModelMaterial& source = model.Materials[m];
-    material->diffuseColor.set1Value(int(m), SbColor(source.Diffuse));
-    material->transparency.set1Value(int(m), source.Transparency);
-  }
-  group->addChild(material);
-  auto* materialBinding = new SoMaterialBinding;
-  materialBinding->value = SoMaterialBinding::PER_FACE_INDEXED;
-  group->addChild(materialBinding);
-
-  // Faces gathered by the picture they show; "" for none.
-  std::map<std::string, std::pair<std::vector<std::int32_t>, std::vector<std::int32_t>>> byPicture;
-  for (std::size_t m = 0; m < model.Meshes.size(); ++m) {
-    const TModelMesh& mesh = model.Meshes[m];
-    const TModelMaterial& source = model.Materials[std::size_t(mesh.Material)];
-    const std::string picture = source.Texture >= 0 ? names.NameFor(model, source.Texture, modelFile) : std::string();
-    auto& faces = byPicture[picture];
-    for (std::size_t t = 0; t + 2 < mesh.Triangles.size(); t += 3) {
-      for (int c = 0; c < 3; ++c) faces.first.push_back(std::int32_t(firstVertex[m] + mesh.Triangles[t + c]));
-      faces.first.push_back(-1);
-      faces.second.push_back(mesh.Material);
-    }
-  }
   // Pictures normally share one by now (CombinePictures). Where they could not (one that cannot be
   // decoded, or repeats beyond reason), the program still knows a work by one face set: the one of
   // the picture that covers most faces; the rest are parts without a name. They share the
   // coordinates, so the work's centre and size still take in the whole model.
-  std::string main;
-  std::size_t mainFaces = 0;
-  for (const auto& [picture, faces] : byPicture) {
-    if (faces.second.size() > mainFaces) {
-      main = picture;
-      mainFaces = faces.second.size();
-    }
+  TModelFaces faces;
+  faces.Model = &model;
+  faces.FirstVertex = firstVertex;
+  for (const TModelMesh& mesh : model.Meshes) {
+    const TModelMaterial& source = model.Materials[std::size_t(mesh.Material)];
+    faces.Pictures.push_back(source.Texture >= 0 ? names.NameFor(model, source.Texture, modelFile) : std::string());
   }
-  const SbName work = where.HasWork ? SbName(WorkName(where.Work).c_str()) : SbName("");
-  for (const auto& [picture, faces] : byPicture) {
-    auto* part = new SoSeparator;
-    if (!picture.empty()) {
-      auto* texture = new SoTexture2;
-      texture->setName(picture.c_str());
-      part->addChild(texture);
-    }
-    auto* faceSet = new SoIndexedFaceSet;
-    faceSet->coordIndex.setValues(0, int(faces.first.size()), faces.first.data());
-    faceSet->materialIndex.setValues(0, int(faces.second.size()), faces.second.data());
-    if (where.HasWork && picture == main) faceSet->setName(work);
-    part->addChild(faceSet);
-    group->addChild(part);
-  }
+  if (where.HasWork) faces.Work = WorkName(where.Work);
+  SbVec3f centre(0, 0, 0);
+  for (const SbVec3f& p : points) centre += p;
+  centre /= float(points.size());
+  AddModelFaces(group, faces, levels, LevelRanges(points, pose.Rotation, pose.Translation, levels.size() - 1), centre);
   return group;
 }
 
@@ -449,12 +412,18 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
                             std::to_string(after));
     }
     CombinePictures(model);
+    const std::vector<TModelLevel> levels = MakeModelLevels(model);
+    if (levels.size() > 1) {
+      std::string sizes;
+      for (std::size_t l = 1; l < levels.size(); ++l) sizes += (l > 1 ? " and " : "") + std::to_string(levels[l].Faces);
+      shape.Notes.push_back(file.Model.File + ": seen from afar as " + sizes + " faces");
+    }
     TModelPose pose;
     if (!PlaceModel(model, file.Model, pose, error)) {
       error = file.Path + ": " + error;
       return false;
     }
-    SoSeparator* node = ModelNode(model, pose, file.Model, names, file.Model.File);
+    SoSeparator* node = ModelNode(model, levels, pose, file.Model, names, file.Model.File);
     root->addChild(node);
   }
   shape.Text = WriteText(root.get());

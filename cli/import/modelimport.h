@@ -25,8 +25,9 @@ struct TModelShape {
 
 // Reads each model (assimp or Coin, by its extension), keeps it within the face budget, places it
 // and writes it as a work "KD_<work>" (or as decoration): one coordinate list, normals, texture
-// coordinates, materials bound per face, and one face set per picture. With shape text given, that
-// shape comes first in the same graph. Texture nodes are named "<textureprefix><n>". False with
+// coordinates, one colour overall or colours per vertex, and one face set per picture; a large
+// model also in coarser levels of detail over the same coordinates (modellevels.h). With shape
+// text given, that shape comes first in the same graph. Texture nodes are named "<textureprefix><n>". False with
 // "file: reason" when a model cannot be read or has no faces, or the shape text cannot be read.
 bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vector<std::uint8_t>* shapeText,
                      const std::string& texturePrefix, TModelShape& shape, std::string& error);

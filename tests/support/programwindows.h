@@ -5,10 +5,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <Inventor/SbViewVolume.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/nodes/SoCallback.h>
+#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/Qt/viewers/SoQtExaminerViewer.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <memory>
@@ -69,6 +73,30 @@ class TProgramWindows {
   // The flight under way, to its end, tick by tick.
   void RunFlight() {
     for (int i = 0; i < 80 && viewer->FlightActive; ++i) viewer->TimerCameraSlerpTimer();
+  }
+
+  // Runs the flight under way tick by tick in place of its timer, each tick followed by the frame
+  // it asks for (waited for up to a second); answers the frames the view drew meanwhile.
+  int RunFlightCountingFrames() {
+    int frames = 0;
+    auto* counter = new SoCallback;
+    counter->setCallback(
+        [](void* data, SoAction* action) {
+          if (action->isOfType(SoGLRenderAction::getClassTypeId())) ++*static_cast<int*>(data);
+        },
+        &frames);
+    viewer->SceneRoot->addChild(counter);
+    viewer->TimerCameraSlerp->stop();  // the ticks are this loop's alone
+    for (int tick = 0; tick < 80 && viewer->FlightActive; ++tick) {
+      const int before = frames;
+      viewer->TimerCameraSlerpTimer();
+      QElapsedTimer wait;
+      wait.start();
+      while (frames == before && wait.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    viewer->TimerCameraSlerp->start();
+    viewer->SceneRoot->removeChild(counter);
+    return frames;
   }
 
   // Where a world point lands in the drawing area, in pixels from its top-left corner.
