@@ -1,6 +1,7 @@
 // The entry routine: the application, the main window, the (never shown) about box, the loop.
 #include <QStandardPaths>
 #include <QDir>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -11,6 +12,9 @@
 #include "data/tdatabanker.h"
 #include "windows/tdlgabout.h"
 #include "common/texts.h"
+#include "idlereturn.h"
+#include "kioskmode.h"
+#include "kioskoptions.h"
 #include "tformmain.h"
 
 namespace {
@@ -30,8 +34,15 @@ std::string MovieFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status = 0;
   try {
     TApplication application(argc, argv);
+    const TKioskOptions options = TKioskOptions::Parse(TApplication::arguments().mid(1));
+    if (options.Help || !options.Error.isEmpty()) {
+      if (!options.Error.isEmpty()) std::fprintf(stderr, "pinacora: %s\n\n", qPrintable(options.Error));
+      std::fputs(qPrintable(TKioskOptions::Usage()), options.Help ? stdout : stderr);
+      return options.Help ? 0 : 2;
+    }
     application.QuitOnTerminationSignals();
     TModalFocus modalFocus;
     if (TApplication::platformName() == QLatin1String("xcb")) application.installNativeEventFilter(&modalFocus);
@@ -49,11 +60,23 @@ int main(int argc, char** argv) {
     auto* about = new TDlgAbout(mainWindow.get());
     DlgAbout = about;
 
-    TApplication::exec();
+    // Kiosk behaviour comes only with its options.
+    std::unique_ptr<TKioskMode> kiosk;
+    if (options.Kiosk) {
+      kiosk = std::make_unique<TKioskMode>(options.StaffCode);
+      kiosk->Apply();
+    }
+    std::unique_ptr<TIdleReturn> idleReturn;
+    if (options.Kiosk || options.IdleReturnSeconds > 0) {
+      idleReturn = std::make_unique<TIdleReturn>(options.IdleReturnSeconds);
+      if (options.Kiosk) idleReturn->EndWhenIdleOnSignal();
+    }
+
+    status = TApplication::exec();
   } catch (const std::exception& error) {
     TApplication::ShowException(QString::fromLocal8Bit(error.what()));
   } catch (...) {
     TApplication::ShowException(QString());
   }
-  return 0;
+  return status;
 }
