@@ -253,8 +253,14 @@ while [ -z "$stopping" ]; do
   program=$!
   log "Pinacora started (pid $program)"
   asked=
-  while kill -0 "$program" 2>/dev/null; do
-    sleep "$poll" & wait $!
+  ended=
+  while [ -z "$stopping" ]; do
+    # Whichever comes first: the program's end or the next look at the exhibition file.
+    sleep "$poll" & ticker=$!
+    finished=
+    wait -n -p finished "$program" "$ticker"; rc=$?
+    kill "$ticker" 2>/dev/null; wait "$ticker" 2>/dev/null
+    if [ "${finished:-}" = "$program" ]; then status=$rc; ended=yes; break; fi
     [ -n "$stopping" ] && break
     watch_file
     if [ -n "$pending" ] && [ -z "$asked" ]; then
@@ -262,11 +268,13 @@ while [ -z "$stopping" ]; do
       kill -USR1 "$program" 2>/dev/null && asked=yes
     fi
   done
-  # wait returns early when a signal arrives; wait again for the program's own end.
-  while :; do
-    wait "$program"; status=$?
-    kill -0 "$program" 2>/dev/null || break
-  done
+  if [ -z "$ended" ]; then
+    # Being stopped: wait for the program's own end (wait returns early when a signal arrives).
+    while :; do
+      wait "$program"; status=$?
+      kill -0 "$program" 2>/dev/null || break
+    done
+  fi
   program=
   [ -n "$stopping" ] && break
   ran=$(($(date +%s) - started))

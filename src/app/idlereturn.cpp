@@ -1,6 +1,8 @@
 #include "idlereturn.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QDialog>
 #include <QEvent>
 #include <QMenu>
@@ -54,6 +56,7 @@ void CloseMenusAndDialogs() {
 
 TIdleReturn::TIdleReturn(int idleSeconds, QObject* parent) : QObject(parent), IdleMs(idleSeconds * 1000) {
   LastInput.start();
+  LastPointer = QCursor::pos();
   Poll = new QTimer(this);
   Poll->setInterval(kPollMs);
   connect(Poll, &QTimer::timeout, this, &TIdleReturn::Check);
@@ -91,10 +94,16 @@ bool TIdleReturn::IsInput(const QEvent* event) {
 
 bool TIdleReturn::eventFilter(QObject* watched, QEvent* event) {
   // Only what the window system delivers: events the program sends itself are no visitor.
-  if (IsInput(event) && event->spontaneous()) {
-    LastInput.restart();
-    Armed = true;
+  if (!IsInput(event) || !event->spontaneous()) return QObject::eventFilter(watched, event);
+  // A window mapped or unmapped under a still pointer brings a move to where the pointer already
+  // was; only a pointer that moves is someone's hand.
+  if (event->type() == QEvent::MouseMove) {
+    const QPoint where = static_cast<QMouseEvent*>(event)->globalPos();
+    if (where == LastPointer) return QObject::eventFilter(watched, event);
+    LastPointer = where;
   }
+  LastInput.restart();
+  Armed = true;
   return QObject::eventFilter(watched, event);
 }
 
@@ -140,7 +149,8 @@ void TIdleReturn::Check() {
 
 bool TIdleReturn::TourIsRunning() {
   if (FormMain == nullptr || !FormMain->AutoPlayOn || VisitorWindowsOpen()) return false;
-  return FormPlaylist == nullptr || FormPlaylist->IsPlaying();
+  // A playlist without a sound it can make has nothing to play.
+  return FormPlaylist == nullptr || FormPlaylist->GetCurrentSound() == nullptr || FormPlaylist->IsPlaying();
 }
 
 void TIdleReturn::ReturnToTour() {

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPoint>
 
 class QTimer;
 
@@ -48,6 +49,7 @@ class TIdleReturn : public QObject {
   int IdleMs;
   QElapsedTimer LastInput;
   bool Armed = false;
+  QPoint LastPointer;
   int ReturnCount = 0;
   QTimer* Poll = nullptr;
   int EndAfterQuietMs = -1;
