@@ -135,16 +135,18 @@ settle() {
 
 notice=
 show_notice() {
-  hide_notice
   command -v xmessage >/dev/null 2>&1 || return 0
-  local size
+  local size old=$notice
   size=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { print $2; exit }')
   xmessage -name pinacora-kiosk-notice -title 'Pinacora kiosk: staff notice' -geometry "${size:-1024x768}+0+0" \
     -bg '#202830' -fg white -fn '-*-helvetica-bold-r-normal--24-*-*-*-*-*-iso8859-1' -buttons '' \
     -xrm '*borderWidth: 0' -xrm '*message.borderWidth: 0' -xrm '*Text*background: #202830' \
-    -xrm '*Text*foreground: white' -xrm '*Text*scrollVertical: never' -xrm '*Text*scrollHorizontal: never' \
+    -xrm '*Text*foreground: white' -xrm '*message.scrollVertical: never' -xrm '*message.scrollHorizontal: never' \
+    -xrm '*message.leftMargin: 48' -xrm '*message.topMargin: 48' \
     "$1" >/dev/null 2>&1 &
   notice=$!
+  # The new notice is up before the old one goes, so the screen never shows what lies below.
+  if [ -n "$old" ]; then sleep 0.5; kill "$old" 2>/dev/null && wait "$old" 2>/dev/null; fi
 }
 hide_notice() {
   [ -n "$notice" ] && kill "$notice" 2>/dev/null && wait "$notice" 2>/dev/null
@@ -255,6 +257,8 @@ while [ -z "$stopping" ]; do
   asked=
   ended=
   while [ -z "$stopping" ]; do
+    # wait -n does not report a program that ended before it began; wait does.
+    if ! kill -0 "$program" 2>/dev/null; then wait "$program"; status=$?; ended=yes; break; fi
     # Whichever comes first: the program's end or the next look at the exhibition file.
     sleep "$poll" & ticker=$!
     finished=
@@ -262,6 +266,7 @@ while [ -z "$stopping" ]; do
     kill "$ticker" 2>/dev/null; wait "$ticker" 2>/dev/null
     if [ "${finished:-}" = "$program" ]; then status=$rc; ended=yes; break; fi
     [ -n "$stopping" ] && break
+    kill -0 "$program" 2>/dev/null || continue
     watch_file
     if [ -n "$pending" ] && [ -z "$asked" ]; then
       # Pinacora ends by itself at its next return to the tour, or after a quiet minute.
