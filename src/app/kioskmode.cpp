@@ -18,6 +18,11 @@
 #include "windows/tformtextviewer.h"
 #include "windows/tformtreeview.h"
 
+namespace {
+// The list of works, seven rows and the close button.
+constexpr int kBrowserHeight = 56 + 7 * TouchSize::kMinTarget + 52;
+}  // namespace
+
 TKioskMode::TKioskMode(const QString& staffCode, QObject* parent) : QObject(parent), StaffCode(staffCode) {}
 
 void TKioskMode::Apply() {
@@ -46,6 +51,8 @@ void TKioskMode::sizeForTouch() {
     if (window != FormPlaylist) TouchSize::AddCloseButton(window);
     TouchSize::KeepOnScreen(window);
   }
+  // At 40 pixels a row, the browser's designed height shows four rows: it shows seven.
+  if (FormTreeView != nullptr) FormTreeView->resize(FormTreeView->width(), qMax(FormTreeView->height(), kBrowserHeight));
   if (FormTextViewer != nullptr) TouchSize::EnlargeNotes(FormTextViewer->findChild<QTextEdit*>());
   TouchSize::OpenOnSingleTap(FormTreeView);
 }

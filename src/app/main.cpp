@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     TApplication application(argc, argv);
+    // Kiosk behaviour comes only with its options; without them the program is the desktop one.
     const TKioskOptions options = TKioskOptions::Parse(TApplication::arguments().mid(1));
     if (options.Help || !options.Error.isEmpty()) {
       if (!options.Error.isEmpty()) std::fprintf(stderr, "pinacora: %s\n\n", qPrintable(options.Error));
@@ -49,6 +50,13 @@ int main(int argc, char** argv) {
     TDataBanker::SetFatalHandler(ShowFatalMessage);
     TDataBanker::SetMovieFolderProvider(MovieFolder);
 
+    // Before the windows, so that a kiosk session's request to make way is heard from the start.
+    std::unique_ptr<TIdleReturn> idleReturn;
+    if (options.Kiosk || options.IdleReturnSeconds > 0) {
+      idleReturn = std::make_unique<TIdleReturn>(options.IdleReturnSeconds);
+      if (options.Kiosk) idleReturn->EndWhenIdleOnSignal();
+    }
+
     std::unique_ptr<TFormMain> mainWindow;
     try {
       mainWindow = std::make_unique<TFormMain>();
@@ -60,18 +68,11 @@ int main(int argc, char** argv) {
     auto* about = new TDlgAbout(mainWindow.get());
     DlgAbout = about;
 
-    // Kiosk behaviour comes only with its options.
     std::unique_ptr<TKioskMode> kiosk;
     if (options.Kiosk) {
       kiosk = std::make_unique<TKioskMode>(options.StaffCode);
       kiosk->Apply();
     }
-    std::unique_ptr<TIdleReturn> idleReturn;
-    if (options.Kiosk || options.IdleReturnSeconds > 0) {
-      idleReturn = std::make_unique<TIdleReturn>(options.IdleReturnSeconds);
-      if (options.Kiosk) idleReturn->EndWhenIdleOnSignal();
-    }
-
     status = TApplication::exec();
   } catch (const std::exception& error) {
     TApplication::ShowException(QString::fromLocal8Bit(error.what()));
