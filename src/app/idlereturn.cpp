@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QMenu>
 #include <QSocketNotifier>
@@ -31,6 +32,12 @@ void OnEndSignal(int) {
   if (SignalWriteEnd >= 0) (void)!::write(SignalWriteEnd, &byte, 1);
 }
 
+qint64 MonotonicMilliseconds() {
+  static QElapsedTimer clock;
+  if (!clock.isValid()) clock.start();
+  return clock.elapsed();
+}
+
 template <typename TWindow>
 bool IsOpen(const TWindow* window) {
   return window != nullptr && window->isVisible();
@@ -54,8 +61,14 @@ void CloseMenusAndDialogs() {
 }
 }  // namespace
 
+std::function<qint64()> TIdleReturn::Clock = MonotonicMilliseconds;
+
+void TIdleReturn::SetClock(std::function<qint64()> clock) {
+  Clock = clock ? std::move(clock) : std::function<qint64()>(MonotonicMilliseconds);
+}
+
 TIdleReturn::TIdleReturn(int idleSeconds, QObject* parent) : QObject(parent), IdleMs(idleSeconds * 1000) {
-  LastInput.start();
+  LastInputAt = Clock();
   LastPointer = QCursor::pos();
   Poll = new QTimer(this);
   Poll->setInterval(kPollMs);
@@ -102,7 +115,7 @@ bool TIdleReturn::eventFilter(QObject* watched, QEvent* event) {
     if (where == LastPointer) return QObject::eventFilter(watched, event);
     LastPointer = where;
   }
-  LastInput.restart();
+  LastInputAt = Clock();
   Armed = true;
   return QObject::eventFilter(watched, event);
 }
@@ -132,7 +145,7 @@ void TIdleReturn::EndWhenIdleOnSignal() {
 }
 
 void TIdleReturn::Check() {
-  const qint64 idle = LastInput.elapsed();
+  const qint64 idle = IdleMilliseconds();
   const bool returnDue = IdleMs > 0 && Armed && idle >= IdleMs;
   if (EndAfterQuietMs >= 0 && (returnDue || idle >= EndAfterQuietMs)) {
     Poll->stop();

@@ -3,9 +3,9 @@
 // back and the camera flies to a random work, as at start-up.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
+#include <functional>
 
 class QTimer;
 
@@ -35,7 +35,7 @@ class TIdleReturn : public QObject {
   // window of the visitor's open.
   static bool TourIsRunning();
 
-  qint64 IdleMilliseconds() const { return LastInput.elapsed(); }
+  qint64 IdleMilliseconds() const { return Clock() - LastInputAt; }
   // Input came since the last return to the tour.
   bool VisitorCame() const { return Armed; }
   int Returns() const { return ReturnCount; }
@@ -43,11 +43,15 @@ class TIdleReturn : public QObject {
   // One look at the clock (the poll timer's handler).
   void Check();
 
+  // Milliseconds of a monotonic clock; tests set a clock of their own (an empty one restores it).
+  static void SetClock(std::function<qint64()> clock);
+
  private:
   static bool IsInput(const QEvent* event);
 
   int IdleMs;
-  QElapsedTimer LastInput;
+  static std::function<qint64()> Clock;
+  qint64 LastInputAt = 0;
   bool Armed = false;
   QPoint LastPointer;
   int ReturnCount = 0;
