@@ -9,7 +9,9 @@ set -u
 . "$(dirname "$0")/../../scripts/own-display.sh"
 . "$(dirname "$0")/../../scripts/stacking.sh"
 program=$1 data=$2 wm=${3:-none}
-idle=4
+# Long enough that a busy machine taking screenshots between two taps does not look like a
+# visitor who left.
+idle=8
 code=2468
 
 work=$(mktemp -d)
