@@ -48,6 +48,8 @@ menu_keys() {
 }
 # Of the last second of sound, how many bytes are not silence.
 loudness() { sleep 1.2; tail -c 22050 "$work/sound.wav" | od -An -v -tu1 | tr -s ' ' '\n' | grep -c '[1-9]'; }
+# A busy machine may paint a tap's selection a moment later: the measures are taken again for a
+# few seconds before they count.
 # The height of the selection band (the style's highlight blue) in a column of a fresh screenshot.
 band_height() {
   import -window root "$work/band.png"
@@ -67,7 +69,9 @@ echo "browser: $bw x $bh at +$bx +$by"
 [ "$bw" -ge 600 ] && [ "$bh" -ge 260 ] || fail "the browser is not at touch size: $bw x $bh"
 # A tap on "Contribs" (which opens nothing) selects it in a window that has the focus.
 xdotool mousemove --window "$browser" 200 $((56 + 20)) click 1; sleep 0.5
-row=$(band_height $((bx + bw / 2)) "$by" "$bh")
+# A window manager may have placed the window anew once it was mapped.
+read -r bx by bw bh < <(rect_of "$browser")
+for _ in $(seq 10); do row=$(band_height $((bx + bw / 2)) "$by" "$bh"); [ "$row" -ge 40 ] && break; sleep 0.3; done
 echo "browser: selected row $row px high"
 [ "$row" -ge 40 ] || fail "the browser's rows are $row px high, less than a finger"
 # Rows below the 56-pixel list of works: Contribs, Notes, the first note.
@@ -93,7 +97,8 @@ menu_keys alt+v p
 playlist=$(visible_window 'Pinacora :  Playlist') || fail "the playlist did not open"
 read -r px py pw ph < <(rect_of "$playlist")
 xdotool mousemove --window "$playlist" 300 40 click 1; sleep 0.5
-row=$(band_height $((px + pw / 3)) "$py" "$ph")
+read -r px py pw ph < <(rect_of "$playlist")
+for _ in $(seq 10); do row=$(band_height $((px + pw / 3)) "$py" "$ph"); [ "$row" -ge 40 ] && break; sleep 0.3; done
 echo "playlist: $pw x $ph, playing row $row px high"
 [ "$row" -ge 40 ] || fail "the playlist's rows are $row px high"
 xdotool mousemove --window "$playlist" $((pw - 60)) $((ph - 30)) click 1
