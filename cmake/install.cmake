@@ -76,7 +76,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libqt5multimedia5-plugins, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, libgl1-mesa-dri")
 # pinacora-data turns Markdown, HTML, ODT and DOCX notes into RTF with pandoc when it is there, and
 # reads TIFF and WebP pictures through Qt's extra image plugins; the program itself needs neither.
-# The kiosk session uses matchbox and xset when they are there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt5-image-formats-plugins, matchbox-window-manager, x11-xserver-utils")
+# The kiosk session uses matchbox, xset, and xmessage for its notice to staff, when they are there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt5-image-formats-plugins, matchbox-window-manager, x11-xserver-utils, x11-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pandoc")
 include(CPack)

@@ -1,11 +1,25 @@
 #!/bin/sh
 # Starts Pinacora in the folder that holds the exhibition, since the program opens kddata.bin there.
-#   pinacora [FOLDER | FILE]
-# Without an argument: ~/.local/share/pinacora when it holds a kddata.bin, else the demo exhibition.
+#   pinacora [--kiosk] [--idle-return SECONDS] [FOLDER | FILE]
+# Without a folder or file: ~/.local/share/pinacora when it holds a kddata.bin, else the demo
+# exhibition. The options go to the program (pinacora --help tells them).
 set -e
 prefix=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 program=$prefix/@PINACORA_PROGRAM_DIR@/pinacora
 demo=$prefix/@PINACORA_DEMO_DIR@
+
+# The program's options (single words, so they survive being kept in one variable).
+options=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --idle-return)
+      [ $# -ge 2 ] || { echo "pinacora: --idle-return needs a number of seconds" >&2; exit 2; }
+      options="$options $1 $2"; shift 2 ;;
+    --help) exec "$program" --help ;;
+    -*) options="$options $1"; shift ;;
+    *) break ;;
+  esac
+done
 
 if [ $# -gt 0 ]; then
   target=$1
@@ -30,4 +44,5 @@ else
 fi
 
 cd "$folder"
-exec "$program"
+# shellcheck disable=SC2086
+exec "$program" $options

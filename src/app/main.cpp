@@ -1,6 +1,7 @@
 // The entry routine: the application, the main window, the (never shown) about box, the loop.
 #include <QStandardPaths>
 #include <QDir>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -11,6 +12,9 @@
 #include "data/tdatabanker.h"
 #include "windows/tdlgabout.h"
 #include "common/texts.h"
+#include "idlereturn.h"
+#include "kioskmode.h"
+#include "kioskoptions.h"
 #include "tformmain.h"
 
 namespace {
@@ -30,13 +34,28 @@ std::string MovieFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status = 0;
   try {
     TApplication application(argc, argv);
+    // Kiosk behaviour comes only with its options; without them the program is the desktop one.
+    const TKioskOptions options = TKioskOptions::Parse(TApplication::arguments().mid(1));
+    if (options.Help || !options.Error.isEmpty()) {
+      if (!options.Error.isEmpty()) std::fprintf(stderr, "pinacora: %s\n\n", qPrintable(options.Error));
+      std::fputs(qPrintable(TKioskOptions::Usage()), options.Help ? stdout : stderr);
+      return options.Help ? 0 : 2;
+    }
     application.QuitOnTerminationSignals();
     TModalFocus modalFocus;
     if (TApplication::platformName() == QLatin1String("xcb")) application.installNativeEventFilter(&modalFocus);
     TDataBanker::SetFatalHandler(ShowFatalMessage);
     TDataBanker::SetMovieFolderProvider(MovieFolder);
+
+    // Before the windows, so that a kiosk session's request to make way is heard from the start.
+    std::unique_ptr<TIdleReturn> idleReturn;
+    if (options.Kiosk || options.IdleReturnSeconds > 0) {
+      idleReturn = std::make_unique<TIdleReturn>(options.IdleReturnSeconds);
+      if (options.Kiosk) idleReturn->EndWhenIdleOnSignal();
+    }
 
     std::unique_ptr<TFormMain> mainWindow;
     try {
@@ -49,11 +68,16 @@ int main(int argc, char** argv) {
     auto* about = new TDlgAbout(mainWindow.get());
     DlgAbout = about;
 
-    TApplication::exec();
+    std::unique_ptr<TKioskMode> kiosk;
+    if (options.Kiosk) {
+      kiosk = std::make_unique<TKioskMode>(options.StaffCode);
+      kiosk->Apply();
+    }
+    status = TApplication::exec();
   } catch (const std::exception& error) {
     TApplication::ShowException(QString::fromLocal8Bit(error.what()));
   } catch (...) {
     TApplication::ShowException(QString());
   }
-  return 0;
+  return status;
 }

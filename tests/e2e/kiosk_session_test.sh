@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed kiosk session on an X server of its own: it switches screen blanking off, runs the
 # program under matchbox-window-manager, starts it again after a kill, and ends with the program
-# when staff choose File > Exit.
+# when staff choose File > Exit and give their code.
 #   kiosk_session_test.sh BUILD_DIR
 set -u
 . "$(dirname "$0")/../../scripts/own-display.sh"
@@ -19,7 +19,8 @@ command -v matchbox-window-manager >/dev/null || fail "matchbox-window-manager i
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >/dev/null || fail "install failed"
 export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/run ALSOFT_DRIVERS=null
-mkdir -p "$HOME" "$work/run" && chmod 700 "$work/run"
+mkdir -p "$HOME/.config/pinacora" "$work/run" && chmod 700 "$work/run"
+echo STAFF_CODE=7531 >"$HOME/.config/pinacora/kiosk.conf"
 start_own_display "$work"
 
 # The kiosk's children: the program (the launcher becomes it) and the window manager.
@@ -52,13 +53,21 @@ xset q | grep -q 'DPMS is Enabled' && fail "power saving is still on"
 kill -KILL "$first"
 second=$(wait_for_program "$first") || fail "the program was not started again after a kill"
 grep -q 'starting it again' "$work/kiosk.err" || fail "the session did not say why it restarted"
+grep -q 'ended with signal KILL' "$work/home/.local/state/pinacora-kiosk/kiosk.log" ||
+  [ -S /run/systemd/journal/socket ] || fail "the log does not tell how the program ended: $(cat "$work/home/.local/state/pinacora-kiosk/kiosk.log")"
 echo "restarted: $first -> $second"
 
-# Staff choose File > Exit: the program ends with status 0 and the session with it.
+# Staff choose File > Exit and give their code: the program ends with status 0 and the session
+# with it.
 sleep 2
 main=$(xdotool search --onlyvisible --name 'Mostra virtuale' | head -n 1)
 xdotool windowfocus "$main" 2>/dev/null
 xdotool key --clearmodifiers alt+f; sleep 0.5; xdotool key e
+prompt=
+for _ in $(seq 100); do prompt=$(xdotool search --onlyvisible --name 'Personale' 2>/dev/null | head -n 1); [ -n "$prompt" ] && break; sleep 0.1; done
+[ -n "$prompt" ] || fail "Exit did not ask for the staff code"
+xdotool windowfocus "$prompt" 2>/dev/null; sleep 0.3
+xdotool type 7531; xdotool key Return
 for _ in $(seq 200); do kill -0 "$kiosk" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$kiosk" 2>/dev/null && fail "the session went on after Exit"
 wait "$kiosk"; status=$?
