@@ -2,19 +2,18 @@
 
 #include <QFile>
 #include <QHideEvent>
-#include <QMediaContent>
 #include <QMediaPlayer>
 #include <QPalette>
 #include <QStyle>
 #include <QUrl>
 #include <QVideoWidget>
 
+#include "movie/movieplayback.h"
 #include "nativesizelayout.h"
 #include "common/showtool.h"
 #include "ui_tformmediaplayer.h"
 
 namespace {
-constexpr int kVolume = 50;
 // The seek slider counts in tenths of a second, so that a long movie still fits an int.
 constexpr qint64 kSliderStepMs = 100;
 }  // namespace
@@ -28,10 +27,13 @@ TFormMediaPlayer::TFormMediaPlayer(QWidget* parent)
   connectSeekSlider();
 }
 
-TFormMediaPlayer::~TFormMediaPlayer() { FormDestroy(); }
+TFormMediaPlayer::~TFormMediaPlayer() {
+  FormDestroy();
+  // The playback goes before the video widget it draws on.
+  delete Playback;
+}
 
 void TFormMediaPlayer::createPlayer() {
-  MediaPlayer = new QMediaPlayer(this, QMediaPlayer::VideoSurface);
   ui->VideoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
   // The picture sits on a black screen of the video area's size, as in a cinema: at its own size
   // when it fits, scaled down with its aspect kept when it does not, never enlarged.
@@ -47,11 +49,9 @@ void TFormMediaPlayer::createPlayer() {
   placement->addWidget(ui->VideoWidget);
   ui->VideoWidget->setPalette(black);
   ui->VideoWidget->setAutoFillBackground(true);
-  MediaPlayer->setVideoOutput(ui->VideoWidget);
-  MediaPlayer->setVolume(kVolume);
-  MediaPlayer->setMuted(false);
-  MediaPlayer->setPlaybackRate(1.0);
-  // A movie that cannot be played leaves the window idle: no error is shown or reported.
+  // Every movie gets a player of its own; a movie that cannot be played leaves the window idle:
+  // no error is shown or reported.
+  Playback = new TMoviePlayback(ui->VideoWidget, this);
 }
 
 void TFormMediaPlayer::createControls() {
@@ -59,44 +59,31 @@ void TFormMediaPlayer::createControls() {
   ui->ButtonPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
   ui->ButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
   connect(ui->ButtonPlay, &QToolButton::clicked, this, &TFormMediaPlayer::ButtonPlayClick);
-  connect(ui->ButtonPause, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::pause);
-  connect(ui->ButtonStop, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::stop);
+  connect(ui->ButtonPause, &QToolButton::clicked, Playback, &TMoviePlayback::Pause);
+  connect(ui->ButtonStop, &QToolButton::clicked, Playback, &TMoviePlayback::Stop);
 }
 
 void TFormMediaPlayer::connectSeekSlider() {
   ui->SliderSeek->setRange(0, 0);
   // Dragging, clicking the groove and the keys all end up as slider actions.
   connect(ui->SliderSeek, &QSlider::actionTriggered, this, &TFormMediaPlayer::SliderSeekAction);
-  connect(MediaPlayer, &QMediaPlayer::positionChanged, this,
-          &TFormMediaPlayer::PlayerPositionChanged);
-  connect(MediaPlayer, &QMediaPlayer::durationChanged, this,
-          &TFormMediaPlayer::PlayerDurationChanged);
+  connect(Playback, &TMoviePlayback::PositionChanged, this, &TFormMediaPlayer::PlayerPositionChanged);
+  connect(Playback, &TMoviePlayback::DurationChanged, this, &TFormMediaPlayer::PlayerDurationChanged);
 }
 
 void TFormMediaPlayer::ShowTool(bool show) { ::ShowTool(this, show); }
 
+QMediaPlayer* TFormMediaPlayer::Player() const { return Playback->Player(); }
+
 void TFormMediaPlayer::PlayMovie(const std::string& path) {
   if (path.empty()) return;
-  const QString file = QFile::decodeName(QByteArray::fromStdString(path));
-  MediaPlayer->setMedia(QUrl::fromLocalFile(file));
-  MediaPlayer->play();
+  Playback->Open(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
-void TFormMediaPlayer::ButtonPlayClick() {
-  // At the end of a movie the player only rewinds to a black picture on play; opening the same
-  // file again plays it from its start.
-  if (MediaPlayer->mediaStatus() == QMediaPlayer::EndOfMedia) {
-    const QMediaContent movie = MediaPlayer->media();
-    MediaPlayer->setMedia(QMediaContent());
-    MediaPlayer->setMedia(movie);
-  }
-  MediaPlayer->play();
-}
+void TFormMediaPlayer::ButtonPlayClick() { Playback->Play(); }
 
 void TFormMediaPlayer::CloseMovie() {
-  MediaPlayer->stop();
-  // An empty medium makes the player let go of the file.
-  MediaPlayer->setMedia(QMediaContent());
+  Playback->Close();
   ui->SliderSeek->setRange(0, 0);
 }
 
@@ -111,7 +98,7 @@ void TFormMediaPlayer::FormHide() { CloseMovie(); }
 void TFormMediaPlayer::FormDestroy() { CloseMovie(); }
 
 void TFormMediaPlayer::SliderSeekAction(int /*action*/) {
-  MediaPlayer->setPosition(static_cast<qint64>(ui->SliderSeek->sliderPosition()) * kSliderStepMs);
+  Playback->Seek(static_cast<qint64>(ui->SliderSeek->sliderPosition()) * kSliderStepMs);
 }
 
 void TFormMediaPlayer::PlayerPositionChanged(qint64 position) {

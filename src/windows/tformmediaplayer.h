@@ -6,6 +6,7 @@
 #include <string>
 
 class QMediaPlayer;
+class TMoviePlayback;
 class QHideEvent;
 
 namespace Ui {
@@ -25,7 +26,7 @@ class TFormMediaPlayer : public QWidget {
   void CloseMovie();
 
   // The player behind the window, for those who need to look at its state.
-  QMediaPlayer* Player() const { return MediaPlayer; }
+  QMediaPlayer* Player() const;
 
  protected:
   void hideEvent(QHideEvent* event) override;
@@ -43,5 +44,5 @@ class TFormMediaPlayer : public QWidget {
   void PlayerDurationChanged(qint64 duration);
 
   std::unique_ptr<Ui::FormMediaPlayer> ui;
-  QMediaPlayer* MediaPlayer = nullptr;
+  TMoviePlayback* Playback = nullptr;
 };

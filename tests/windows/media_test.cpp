@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QMediaPlayer>
 #include <QMessageBox>
 #include <QSlider>
@@ -235,6 +236,38 @@ TEST_F(MediaPlayerTest, AFileThatIsNoMovieFailsSilently) {
   EXPECT_TRUE(Window->isVisible());
 
   // The window takes the next movie as usual.
+  Window->CloseMovie();
+  ASSERT_TRUE(ReplaceFile(kMovieA, TempMovie));
+  START_OR_SKIP(TempMovie);
+}
+
+TEST_F(MediaPlayerTest, MoviesOpenedPausedReplayedAndClosedAsFastAsAVisitorClicks) {
+  START_OR_SKIP(TempMovie);
+  auto* play = Window->findChild<QToolButton*>(QStringLiteral("ButtonPlay"));
+  auto* pause = Window->findChild<QToolButton*>(QStringLiteral("ButtonPause"));
+  auto* stop = Window->findChild<QToolButton*>(QStringLiteral("ButtonStop"));
+  auto* seek = Window->findChild<QSlider*>(QStringLiteral("SliderSeek"));
+  ASSERT_TRUE(play && pause && stop && seek);
+  // Every command lands on pipelines in every stage of setting up, playing and ending.
+  QRandomGenerator random(20261208);
+  for (int i = 0; i < 60; ++i) {
+    switch (random.bounded(7)) {
+      case 0:
+      case 1:  // the browser's order for the next movie
+        Window->CloseMovie();
+        ASSERT_TRUE(ReplaceFile(i % 2 ? kMovieA : kMovieB, TempMovie));
+        Window->ShowTool(true);
+        Window->PlayMovie(QFile::encodeName(TempMovie).toStdString());
+        break;
+      case 2: QTest::mouseClick(play, Qt::LeftButton); break;
+      case 3: QTest::mouseClick(pause, Qt::LeftButton); break;
+      case 4: QTest::mouseClick(stop, Qt::LeftButton); break;
+      case 5: seek->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+      case 6: Window->ShowTool(false); break;
+    }
+    PumpUntil([] { return false; }, random.bounded(150));
+  }
+  // Still a working window: the next movie plays.
   Window->CloseMovie();
   ASSERT_TRUE(ReplaceFile(kMovieA, TempMovie));
   START_OR_SKIP(TempMovie);
