@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QLabel>
+#include <QScreen>
+#include <QImage>
 #include <QMediaPlayer>
 #include <QMessageBox>
 #include <QSlider>
@@ -188,6 +190,18 @@ TEST_F(MediaPlayerTest, ASmallMovieIsShownAtItsOwnSize) {
   EXPECT_TRUE(PumpUntil([&] { return Player()->Picture() == QRect(80, 76, 160, 120); }, 5000))
       << "the 160 x 120 movie is shown at " << Player()->Picture().width() << " x "
       << Player()->Picture().height() << " from " << Player()->Picture().x() << ", " << Player()->Picture().y();
+}
+
+TEST_F(MediaPlayerTest, ThePictureIsOnTheScreenInsideTheWindow) {
+  START_OR_SKIP(TempMovie);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+  // The test movie is colour bars: the middle of the video area is not the black of the screen.
+  const QPoint middle = Window->mapToGlobal(QPoint(160, 136));
+  auto colourAt = [&] {
+    return QGuiApplication::primaryScreen()->grabWindow(0, middle.x(), middle.y(), 1, 1).toImage().pixelColor(0, 0);
+  };
+  EXPECT_TRUE(PumpUntil([&] { return colourAt() != QColor(Qt::black); }, 5000))
+      << "the video area stays black";
 }
 
 TEST_F(MediaPlayerTest, PlayAfterTheEndPlaysTheMovieAgainFromItsStart) {
