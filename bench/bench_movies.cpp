@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   long rssAt50 = 0, rssAt1000 = 0, rssFirst = 0;
   const Movie* current = nullptr;
   bool counted = false;  // this opening's refusal is counted
-  std::map<std::string, int> kinds;
+  std::map<std::string, int> kinds, refusedKinds;
   QElapsedTimer clock;
   clock.start();
 
@@ -124,22 +124,23 @@ int main(int argc, char** argv) {
   for (int done = 0; done < operations; ++done) {
     if (current != nullptr && !counted && window.SaysCannotPlay()) {
       ++(current->Damaged ? refusedDamaged : refusedGood);
+      ++refusedKinds[QFileInfo(current->Path).suffix().toStdString() + (current->Damaged ? " (damaged)" : "")];
       counted = true;
     }
     const int pick = random.bounded(100);
-    if (pick < 30 || current == nullptr) {
+    if (pick < 45 || current == nullptr) {
       open(movies[random.bounded(static_cast<int>(movies.size()))]);
       if (openings == 50) rssAt50 = sample();
       if (openings == 1000) rssAt1000 = sample();
-    } else if (pick < 45) {
+    } else if (pick < 55) {
       QTest::mouseClick(pause, Qt::LeftButton);
-    } else if (pick < 60) {
+    } else if (pick < 65) {
       QTest::mouseClick(play, Qt::LeftButton);
-    } else if (pick < 68) {
+    } else if (pick < 71) {
       QTest::mouseClick(stop, Qt::LeftButton);
-    } else if (pick < 78) {
+    } else if (pick < 79) {
       seek->triggerAction(random.bounded(2) ? QAbstractSlider::SliderPageStepAdd : QAbstractSlider::SliderPageStepSub);
-    } else if (pick < 84) {
+    } else if (pick < 82) {
       // A visitor who watches to the end and plays it again.
       QTest::mouseClick(play, Qt::LeftButton);
       if (PumpUntil([&] { return window.Status() == QMediaPlayer::EndOfMedia || window.SaysCannotPlay(); }, 6000) &&
@@ -148,7 +149,7 @@ int main(int argc, char** argv) {
         QTest::mouseClick(play, Qt::LeftButton);
         ++replays;
       }
-    } else if (pick < 94) {
+    } else if (pick < 93) {
       window.ShowTool(false);  // closes the movie
       current = nullptr;
     } else {
@@ -163,8 +164,10 @@ int main(int argc, char** argv) {
               seconds, openings, replays);
   std::printf("openings by container:");
   for (const auto& [kind, count] : kinds) std::printf(" %s %d;", kind.c_str(), count);
-  std::printf("\nmovies the window said it cannot play: good ones %d, the damaged one %d\n", refusedGood,
+  std::printf("\nmovies the window said it cannot play: good ones %d, the damaged one %d;", refusedGood,
               refusedDamaged);
+  for (const auto& [kind, count] : refusedKinds) std::printf(" %s %d;", kind.c_str(), count);
+  std::printf("\n");
   std::printf("resident memory of the program: first opening %ld kB, after 50 openings %ld kB, after 1000 %s, end %ld kB\n",
               rssFirst, rssAt50, rssAt1000 > 0 ? (std::to_string(rssAt1000) + " kB").c_str() : "n/a", rssEnd);
   if (rssAt1000 > 0)
