@@ -31,6 +31,7 @@ QString TMovieProcess::Program() {
 
 bool TMovieProcess::Start(const QString& path, WId into, const QSize& area) {
   End();
+  ++Runs;
   Process = new QProcess(this);
   // Its complaints go where the program's own go.
   Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -69,7 +70,9 @@ void TMovieProcess::End() {
       process->waitForFinished(-1);
     }
   }
-  process->deleteLater();
+  // Never called from inside the process's own signals (those that fail reach the window queued),
+  // so it can go at once rather than wait for an event loop to come round.
+  delete process;
   Forget();
 }
 
@@ -102,7 +105,7 @@ void TMovieProcess::TakeReport(const QByteArray& text) {
     PlayerState = StateFromWord(line.Rest);
   } else if (line.Word == "status") {
     PlayerStatus = StatusFromWord(line.Rest);
-    if (PlayerStatus == QMediaPlayer::InvalidMedia) emit Failed();
+    if (PlayerStatus == QMediaPlayer::InvalidMedia) emit Failed(Runs);
   } else if (line.Word == "position" && ok && numbers.size() == 1) {
     PlayerPosition = numbers[0];
     emit PositionChanged(PlayerPosition);
@@ -114,7 +117,7 @@ void TMovieProcess::TakeReport(const QByteArray& text) {
   } else if (line.Word == "volume" && ok && numbers.size() == 1) {
     PlayerVolume = int(numbers[0]);
   } else if (line.Word == "error") {
-    emit Failed();
+    emit Failed(Runs);
   }
 }
 
@@ -127,5 +130,5 @@ void TMovieProcess::ProcessEnded() {
   disconnect(Process, nullptr, this, nullptr);
   Process = nullptr;
   Forget();
-  emit Failed();
+  emit Failed(Runs);
 }

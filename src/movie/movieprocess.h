@@ -28,6 +28,8 @@ class TMovieProcess : public QObject {
   void End();
 
   bool IsRunning() const { return Process != nullptr; }
+  // Counts the players started.
+  quint64 Run() const { return Runs; }
   qint64 ProcessId() const { return Process != nullptr ? Process->processId() : 0; }
 
   // What the player reported last (an idle player's values without one).
@@ -41,8 +43,9 @@ class TMovieProcess : public QObject {
  signals:
   void PositionChanged(qint64 position);
   void DurationChanged(qint64 duration);
-  // The movie cannot be played: the player said so, or its process ended by itself.
-  void Failed();
+  // The movie cannot be played: the player said so, or its process ended by itself. run is the
+  // player's number, so that news of a player that is gone by the time they arrive can be told.
+  void Failed(quint64 run);
 
  private:
   void ReadReports();
@@ -51,6 +54,7 @@ class TMovieProcess : public QObject {
   void Forget();
 
   QProcess* Process = nullptr;
+  quint64 Runs = 0;
   QByteArray Pending;
   QMediaPlayer::State PlayerState = QMediaPlayer::StoppedState;
   QMediaPlayer::MediaStatus PlayerStatus = QMediaPlayer::NoMedia;

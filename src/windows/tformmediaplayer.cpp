@@ -100,8 +100,9 @@ void TFormMediaPlayer::CloseMovie() {
   ui->SliderSeek->setRange(0, 0);
 }
 
-void TFormMediaPlayer::PlayerFailed() {
-  if (MoviePath.isEmpty()) return;
+void TFormMediaPlayer::PlayerFailed(quint64 run) {
+  // News of a player that was closed or replaced meanwhile concern nobody.
+  if (MoviePath.isEmpty() || run != Player->Run()) return;
   // Whatever is left of the player goes; the window says so, without a dialog.
   Player->End();
   LabelCannotPlay->show();

@@ -60,7 +60,7 @@ class TFormMediaPlayer : public QWidget {
   void SliderSeekAction(int action);
   void PlayerPositionChanged(qint64 position);
   void PlayerDurationChanged(qint64 duration);
-  void PlayerFailed();
+  void PlayerFailed(quint64 run);
   void StartPlayer();
 
   std::unique_ptr<Ui::FormMediaPlayer> ui;

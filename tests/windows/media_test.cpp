@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMediaPlayer>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -173,6 +174,26 @@ TEST_F(MediaPlayerTest, ItsOwnButtonsPauseStopPlayAndSeek) {
   EXPECT_FALSE(Player()->Movie().isEmpty());
   QTest::mouseClick(play, Qt::LeftButton);
   EXPECT_TRUE(state(QMediaPlayer::PlayingState));
+}
+
+TEST(MoviePlayerProcess, IgnoresWhatItDoesNotUnderstandAndEndsWithItsInput) {
+  if (!QFile::exists(kMovieA)) GTEST_SKIP() << "the test movies were not made (is ffmpeg installed?)";
+  QProcess player;
+  player.start(TMovieProcess::Program(), QStringList());
+  ASSERT_TRUE(player.waitForStarted(5000)) << TMovieProcess::Program().toStdString();
+  player.write("seek nonsense\nseek -5\nfly away\nplay\npause\nplay " + QFile::encodeName(kMovieA) + "\n");
+  QByteArray reports;
+  EXPECT_TRUE(PumpUntil([&] {
+    reports += player.readAllStandardOutput();
+    return reports.contains("status loaded\n") && reports.contains("state playing\n");
+  }, 15000)) << reports.toStdString();
+  EXPECT_TRUE(reports.contains("volume 50\n"));
+  EXPECT_TRUE(reports.contains("duration 3"));  // about 3000 ms
+  // The program going away closes the player's input: the player ends, cleanly.
+  player.closeWriteChannel();
+  ASSERT_TRUE(player.waitForFinished(5000));
+  EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(player.exitCode(), 0);
 }
 
 TEST(MediaPlayerPlacement, APictureKeepsItsSizeWhenItFitsAndIsScaledDownWhenItDoesNot) {
