@@ -31,7 +31,8 @@ install(FILES ${CMAKE_BINARY_DIR}/docs/changelog.gz ${PROJECT_SOURCE_DIR}/resour
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pinacora)
 
 if(PINACORA_BUILD_GUI)
-  install(TARGETS pinacora RUNTIME DESTINATION ${PINACORA_PROGRAM_DIR})
+  # The movie player process lives beside the program, which looks for it there.
+  install(TARGETS pinacora pinacora-movie RUNTIME DESTINATION ${PINACORA_PROGRAM_DIR})
 
   # The launcher is what people start: it changes to the exhibition's folder first. It finds the
   # program and the demo relative to itself, so the installation can be moved.

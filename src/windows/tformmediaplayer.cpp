@@ -2,19 +2,15 @@
 
 #include <QFile>
 #include <QHideEvent>
-#include <QMediaContent>
-#include <QMediaPlayer>
+#include <QLabel>
 #include <QPalette>
 #include <QStyle>
-#include <QUrl>
-#include <QVideoWidget>
 
-#include "nativesizelayout.h"
 #include "common/showtool.h"
+#include "movie/movieprocess.h"
 #include "ui_tformmediaplayer.h"
 
 namespace {
-constexpr int kVolume = 50;
 // The seek slider counts in tenths of a second, so that a long movie still fits an int.
 constexpr qint64 kSliderStepMs = 100;
 }  // namespace
@@ -23,35 +19,32 @@ TFormMediaPlayer::TFormMediaPlayer(QWidget* parent)
     : QWidget(parent, Qt::Tool), ui(std::make_unique<Ui::FormMediaPlayer>()) {
   ui->setupUi(this);
   setFixedSize(320, 300);
-  createPlayer();
+  createScreen();
   createControls();
   connectSeekSlider();
 }
 
 TFormMediaPlayer::~TFormMediaPlayer() { FormDestroy(); }
 
-void TFormMediaPlayer::createPlayer() {
-  MediaPlayer = new QMediaPlayer(this, QMediaPlayer::VideoSurface);
-  ui->VideoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
-  // The picture sits on a black screen of the video area's size, as in a cinema: at its own size
-  // when it fits, scaled down with its aspect kept when it does not, never enlarged.
-  QPalette black = ui->VideoWidget->palette();
+void TFormMediaPlayer::createScreen() {
+  // A black screen, as in a cinema. It is a window of its own for the X server, so that the
+  // player process can put its picture inside it; the player keeps the picture at its own size
+  // when it fits and scales it down with its aspect kept when not.
+  QPalette black = ui->VideoScreen->palette();
   black.setColor(QPalette::Window, Qt::black);
-  auto* screen = new QWidget(this);
-  screen->setObjectName(QStringLiteral("VideoScreen"));
-  screen->setGeometry(ui->VideoWidget->geometry());
-  screen->setPalette(black);
-  screen->setAutoFillBackground(true);
-  auto* placement = new TNativeSizeLayout(screen);
-  ui->VideoWidget->setParent(screen);
-  placement->addWidget(ui->VideoWidget);
-  ui->VideoWidget->setPalette(black);
-  ui->VideoWidget->setAutoFillBackground(true);
-  MediaPlayer->setVideoOutput(ui->VideoWidget);
-  MediaPlayer->setVolume(kVolume);
-  MediaPlayer->setMuted(false);
-  MediaPlayer->setPlaybackRate(1.0);
-  // A movie that cannot be played leaves the window idle: no error is shown or reported.
+  black.setColor(QPalette::WindowText, Qt::white);
+  ui->VideoScreen->setPalette(black);
+  ui->VideoScreen->setAutoFillBackground(true);
+  ui->VideoScreen->setAttribute(Qt::WA_NativeWindow);
+  LabelCannotPlay = new QLabel(QStringLiteral("Impossibile riprodurre il filmato"), ui->VideoScreen);
+  LabelCannotPlay->setObjectName(QStringLiteral("LabelCannotPlay"));
+  LabelCannotPlay->setAlignment(Qt::AlignCenter);
+  LabelCannotPlay->setWordWrap(true);
+  LabelCannotPlay->setGeometry(ui->VideoScreen->rect().adjusted(8, 8, -8, -8));
+  LabelCannotPlay->hide();
+  Player = new TMovieProcess(this);
+  // Queued: the player's news arrive from inside its own reading, which must finish first.
+  connect(Player, &TMovieProcess::Failed, this, &TFormMediaPlayer::PlayerFailed, Qt::QueuedConnection);
 }
 
 void TFormMediaPlayer::createControls() {
@@ -59,45 +52,61 @@ void TFormMediaPlayer::createControls() {
   ui->ButtonPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
   ui->ButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
   connect(ui->ButtonPlay, &QToolButton::clicked, this, &TFormMediaPlayer::ButtonPlayClick);
-  connect(ui->ButtonPause, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::pause);
-  connect(ui->ButtonStop, &QToolButton::clicked, MediaPlayer, &QMediaPlayer::stop);
+  connect(ui->ButtonPause, &QToolButton::clicked, this, &TFormMediaPlayer::ButtonPauseClick);
+  connect(ui->ButtonStop, &QToolButton::clicked, this, &TFormMediaPlayer::ButtonStopClick);
 }
 
 void TFormMediaPlayer::connectSeekSlider() {
   ui->SliderSeek->setRange(0, 0);
   // Dragging, clicking the groove and the keys all end up as slider actions.
   connect(ui->SliderSeek, &QSlider::actionTriggered, this, &TFormMediaPlayer::SliderSeekAction);
-  connect(MediaPlayer, &QMediaPlayer::positionChanged, this,
-          &TFormMediaPlayer::PlayerPositionChanged);
-  connect(MediaPlayer, &QMediaPlayer::durationChanged, this,
-          &TFormMediaPlayer::PlayerDurationChanged);
+  connect(Player, &TMovieProcess::PositionChanged, this, &TFormMediaPlayer::PlayerPositionChanged);
+  connect(Player, &TMovieProcess::DurationChanged, this, &TFormMediaPlayer::PlayerDurationChanged);
 }
 
 void TFormMediaPlayer::ShowTool(bool show) { ::ShowTool(this, show); }
 
 void TFormMediaPlayer::PlayMovie(const std::string& path) {
   if (path.empty()) return;
-  const QString file = QFile::decodeName(QByteArray::fromStdString(path));
-  MediaPlayer->setMedia(QUrl::fromLocalFile(file));
-  MediaPlayer->play();
+  MoviePath = QFile::decodeName(QByteArray::fromStdString(path));
+  StartPlayer();
+}
+
+void TFormMediaPlayer::StartPlayer() {
+  LabelCannotPlay->hide();
+  // The screen's window is asked for now: it is made anew when the window changes parent.
+  Player->Start(MoviePath, ui->VideoScreen->winId(), ui->VideoScreen->size());
 }
 
 void TFormMediaPlayer::ButtonPlayClick() {
-  // At the end of a movie the player only rewinds to a black picture on play; opening the same
-  // file again plays it from its start.
-  if (MediaPlayer->mediaStatus() == QMediaPlayer::EndOfMedia) {
-    const QMediaContent movie = MediaPlayer->media();
-    MediaPlayer->setMedia(QMediaContent());
-    MediaPlayer->setMedia(movie);
+  if (MoviePath.isEmpty()) return;
+  if (!Player->IsRunning()) {
+    StartPlayer();  // after a failure: one more try, in a new player
+  } else if (Player->Status() == QMediaPlayer::EndOfMedia) {
+    Player->Send("replay");
+  } else {
+    Player->Send("play");
   }
-  MediaPlayer->play();
 }
 
+void TFormMediaPlayer::ButtonPauseClick() { Player->Send("pause"); }
+
+void TFormMediaPlayer::ButtonStopClick() { Player->Send("stop"); }
+
 void TFormMediaPlayer::CloseMovie() {
-  MediaPlayer->stop();
-  // An empty medium makes the player let go of the file.
-  MediaPlayer->setMedia(QMediaContent());
+  Player->End();
+  MoviePath.clear();
+  LabelCannotPlay->hide();
   ui->SliderSeek->setRange(0, 0);
+}
+
+void TFormMediaPlayer::PlayerFailed(quint64 run) {
+  // News of a player that was closed or replaced meanwhile concern nobody.
+  if (MoviePath.isEmpty() || run != Player->Run()) return;
+  // Whatever is left of the player goes; the window says so, without a dialog.
+  Player->End();
+  LabelCannotPlay->show();
+  LabelCannotPlay->raise();
 }
 
 void TFormMediaPlayer::hideEvent(QHideEvent* event) {
@@ -111,7 +120,7 @@ void TFormMediaPlayer::FormHide() { CloseMovie(); }
 void TFormMediaPlayer::FormDestroy() { CloseMovie(); }
 
 void TFormMediaPlayer::SliderSeekAction(int /*action*/) {
-  MediaPlayer->setPosition(static_cast<qint64>(ui->SliderSeek->sliderPosition()) * kSliderStepMs);
+  Player->Send("seek " + QByteArray::number(static_cast<qint64>(ui->SliderSeek->sliderPosition()) * kSliderStepMs));
 }
 
 void TFormMediaPlayer::PlayerPositionChanged(qint64 position) {
@@ -122,3 +131,12 @@ void TFormMediaPlayer::PlayerPositionChanged(qint64 position) {
 void TFormMediaPlayer::PlayerDurationChanged(qint64 duration) {
   ui->SliderSeek->setRange(0, static_cast<int>(qMax<qint64>(0, duration) / kSliderStepMs));
 }
+
+QMediaPlayer::State TFormMediaPlayer::State() const { return Player->State(); }
+QMediaPlayer::MediaStatus TFormMediaPlayer::Status() const { return Player->Status(); }
+qint64 TFormMediaPlayer::Position() const { return Player->Position(); }
+qint64 TFormMediaPlayer::Duration() const { return Player->Duration(); }
+int TFormMediaPlayer::Volume() const { return Player->Volume(); }
+QRect TFormMediaPlayer::Picture() const { return Player->Picture(); }
+qint64 TFormMediaPlayer::PlayerProcessId() const { return Player->ProcessId(); }
+bool TFormMediaPlayer::SaysCannotPlay() const { return !LabelCannotPlay->isHidden(); }

@@ -9,7 +9,7 @@ trap 'rm -rf "$root"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
-for f in usr/bin/pinacora usr/bin/pinacora-data usr/libexec/pinacora/pinacora \
+for f in usr/bin/pinacora usr/bin/pinacora-data usr/libexec/pinacora/pinacora usr/libexec/pinacora/pinacora-movie \
          usr/share/applications/pinacora.desktop usr/share/icons/hicolor/256x256/apps/pinacora.png \
          usr/share/metainfo/org.pinacora.Pinacora.metainfo.xml usr/share/pinacora/demo/kddata.bin \
          usr/bin/pinacora-kiosk usr/share/xsessions/pinacora-kiosk.desktop usr/share/man/man1/pinacora.1.gz \

@@ -139,7 +139,7 @@ class BrowserTest : public ::testing::Test, protected TProgramWindows {
     return checked;
   }
   QString InfoText() const { return FormTextViewer->RichEdit->toPlainText(); }
-  QUrl MovieUrl() const { return FormMediaPlayer->Player()->media().request().url(); }
+  QUrl MovieUrl() const { return QUrl::fromLocalFile(FormMediaPlayer->Movie()); }
   static QString TempMovie() {
     return Folder->filePath(QStringLiteral("cache/pinacora/kdtemp.wmv"));
   }
@@ -298,7 +298,7 @@ TEST_F(BrowserTest, MoviesAndNotesTakeTurnsInTheirWindows) {
   // A note closes the movie and hides its window.
   PressOn(Node("Scheda dell'opera"), Qt::Key_Return);
   EXPECT_FALSE(FormMediaPlayer->isVisible());
-  EXPECT_TRUE(FormMediaPlayer->Player()->media().isNull());
+  EXPECT_TRUE(FormMediaPlayer->Movie().isEmpty());
   EXPECT_TRUE(FormTextViewer->isVisible());
 
   // Another opera's movie overwrites the file.
@@ -315,7 +315,7 @@ TEST_F(BrowserTest, MoviesAndNotesTakeTurnsInTheirWindows) {
   // Hiding the browser hides the movie too.
   Browser->ShowTool(false);
   EXPECT_FALSE(FormMediaPlayer->isVisible());
-  EXPECT_TRUE(FormMediaPlayer->Player()->media().isNull());
+  EXPECT_TRUE(FormMediaPlayer->Movie().isEmpty());
 }
 
 TEST_F(BrowserTest, AMovieThatCannotBeProducedLeavesBothWindowsHidden) {
@@ -331,7 +331,7 @@ TEST_F(BrowserTest, AMovieThatCannotBeProducedLeavesBothWindowsHidden) {
   ASSERT_TRUE(QFile::rename(away, QString::fromStdString(DataFile)));
   EXPECT_FALSE(FormTextViewer->isVisible());
   EXPECT_FALSE(FormMediaPlayer->isVisible());
-  EXPECT_TRUE(FormMediaPlayer->Player()->media().isNull());
+  EXPECT_TRUE(FormMediaPlayer->Movie().isEmpty());
 
   // A file that cannot be written reaches the application's error display, and nothing plays.
   QStringList messages;
