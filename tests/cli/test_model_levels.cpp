@@ -23,11 +23,11 @@
 
 #include "clitestsupport.h"
 #include "data/gxserializer.h"
-#include "modellevels.h"
+#include "import/modellevels.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "scene/workqueries.h"
-#include "workcost.h"
+#include "check/workcost.h"
 
 namespace {
 
