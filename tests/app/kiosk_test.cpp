@@ -109,8 +109,8 @@ TEST(StaffCode, OnlyTheWholeCodeOpensAndAnEmptyCodeNever) {
 TEST(TouchSize, EveryButtonOfTheToolWindowsTakesAFingerAndTheirTextIsLarge) {
   TFormPlaylist::SetDeviceFactory(MemorySoundDeviceFactory(std::make_shared<MemorySoundState>()));
   auto player = std::make_unique<TFormMediaPlayer>();
-  auto playlist = std::make_unique<TFormPlaylist>();
-  auto browser = std::make_unique<TFormTreeView>();
+  auto playlist = std::make_unique<TFormPlaylist>(nullptr);
+  auto browser = std::make_unique<TFormTreeView>(nullptr);
   const QSize designedPlayer = player->size();
   for (QWidget* window : {static_cast<QWidget*>(player.get()), static_cast<QWidget*>(playlist.get()),
                           static_cast<QWidget*>(browser.get())}) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QPoint>
 #include <QTest>
 #include <gtest/gtest.h>
