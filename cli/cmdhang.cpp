@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextCodec>
 #include <cmath>
 #include <cstdio>
 
@@ -20,6 +19,7 @@
 #include "hangfolder.h"
 #include "hanglayout.h"
 #include "hangscene.h"
+#include "imageimport.h"
 #include "modelimport.h"
 
 namespace {
@@ -59,10 +59,12 @@ const char kHelp[] =
     "  --floor, --walls, --ceiling #RRGGBB|PICTURE   colour or tiled picture of each surface\n"
     "  --frames #RRGGBB     colour of the frames\n"
     "  --quiet, --progress  as for pack\n"
+    "  --force              hang what can be read of a damaged picture (one cut short, a bad\n"
+    "                       checksum), which is otherwise refused naming the file and the fault\n"
     "\n"
     "Limits: a data file holds at most 236 lists: the scene lists 110 (rooms) and 120 (works),\n"
-    "one per work and one per piece of music. Names are stored in Windows-1252 (other characters\n"
-    "are replaced) and at most 255 bytes long. FILE is replaced only when hanging succeeds. To\n"
+    "one per work and one per piece of music. Names are stored in Windows-1252, or UTF-8 when it\n"
+    "cannot hold them (the program shows them with Debian's fonts-noto-core), at most 255 bytes. FILE is replaced only when hanging succeeds. To\n"
     "adjust the result, edit the files in the sources folder (the models are entries of list\n"
     "120's \"models\", see pack --help) and run\n"
     "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
@@ -73,31 +75,18 @@ constexpr int kFirstSoundId = 501;
 constexpr double kDefaultHeightCm = 60;
 constexpr double kDefaultModelHeightCm = 50;
 
-// A name the data file can hold: characters Windows-1252 lacks lose their accents or become '?',
-// and it is cut to 255 bytes.
+// A name the data file can hold: Windows-1252, or UTF-8 when that cannot hold it, cut at a whole
+// character to 255 bytes.
 std::string StorableName(const std::string& utf8, const std::string& what, std::vector<std::string>& notices) {
   std::string bytes;
-  if (Utf8ToCp1252(utf8, bytes) && bytes.size() <= 255) return utf8;
-  QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
-  QString fixed;
-  for (const QChar c : QString::fromStdString(utf8)) {
-    if (codec->canEncode(c) && c != QChar::ReplacementCharacter) {
-      fixed += c;
-      continue;
-    }
-    const QString plain = QString(c).normalized(QString::NormalizationForm_KD);
-    QString kept;
-    for (const QChar p : plain) {
-      if (p.category() != QChar::Mark_NonSpacing && codec->canEncode(p)) kept += p;
-    }
-    fixed += kept.isEmpty() ? QString("?") : kept;
-  }
+  if (EncodeName(utf8, bytes) && bytes.size() <= 255) return utf8;
+  QString fixed = QString::fromStdString(utf8);
   std::string result = fixed.toStdString();
-  while (!Utf8ToCp1252(result, bytes) || bytes.size() > 255) {
-    fixed.chop(1);
+  while (!EncodeName(result, bytes) || bytes.size() > 255) {
+    fixed.chop(fixed.size() > 1 && fixed.at(fixed.size() - 1).isLowSurrogate() ? 2 : 1);
     result = fixed.toStdString();
   }
-  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (Windows-1252, at most 255 bytes)");
+  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (at most 255 bytes)");
   return result;
 }
 
@@ -139,7 +128,13 @@ bool TextureOf(const TFolderWork& work, int id, int maxSide, const QDir& sources
     // Scaling while decoding spares most of the work for large JPEGs.
     reader.setScaledSize(stored.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
   }
-  QImage image = reader.read();
+  std::string faults;
+  QImage image = ReadPicture(reader, faults);
+  // A damaged picture is left to pack, which refuses it naming the fault (or keeps it, forced).
+  if (!faults.empty()) {
+    texture = work.File;
+    return true;
+  }
   if (image.isNull()) {
     error = work.File + ": cannot read the picture (" + reader.errorString().toStdString() + ")";
     return false;
@@ -171,7 +166,7 @@ int CommandHang(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
                                        "--max-texture",
                                        "--floor", "--walls", "--ceiling", "--frames"},
-                               {"--quiet", "--progress"});
+                               {"--quiet", "--progress", "--force"});
   if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
@@ -366,6 +361,7 @@ int CommandHang(const std::vector<std::string>& words) {
   std::vector<std::string> packArgs = {manifestFile, "-o", output};
   if (args.Has("--quiet")) packArgs.push_back("--quiet");
   if (progress) packArgs.push_back("--progress");
+  if (args.Has("--force")) packArgs.push_back("--force");
   const int status = CommandPack(packArgs);
   if (status != 0) return status;
   if (!args.Has("--quiet")) {

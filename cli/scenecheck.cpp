@@ -45,7 +45,7 @@ std::string OneLine(const std::string& text) {
 }
 
 std::string ChunkWhere(std::size_t index, const TGXChunk& chunk) {
-  return "chunk " + std::to_string(index) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+  return "chunk " + std::to_string(index) + " '" + DecodeName(chunk.Name) + "'";
 }
 
 std::string Vec(const SbVec3f& v) {
@@ -130,7 +130,7 @@ SoNode* BuildChecked(const TSceneList& list, TCheckReport* report) {
     if (chunk.GetType() != kChunkImageRawRgba) continue;
     const int filled = FillTexture(textures, static_cast<const TGXChunkImageRawRgba&>(chunk));
     if (report != nullptr && filled == 0) {
-      report->Error(list.Label + ": chunk " + std::to_string(i) + ": texture '" + Cp1252ToUtf8(chunk.Name) +
+      report->Error(list.Label + ": chunk " + std::to_string(i) + ": texture '" + DecodeName(chunk.Name) +
                     "' fills no Texture2 node of the shape");
     }
   }

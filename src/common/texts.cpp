@@ -23,3 +23,8 @@ std::string ToCp1252(const QString& text) {
   }
   return bytes;
 }
+
+QString FromNameBytes(const std::string& bytes) {
+  const std::string utf8 = DecodeName(bytes);
+  return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+}

@@ -7,3 +7,6 @@
 QString FromCp1252(const std::string& bytes);
 QString FromCp1252(const char* bytes, int length);
 std::string ToCp1252(const QString& text);
+
+// Names of the data file: Windows-1252, or UTF-8 for a name Windows-1252 cannot hold.
+QString FromNameBytes(const std::string& bytes);

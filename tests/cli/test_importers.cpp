@@ -286,6 +286,46 @@ TEST(PictureImport, LargePicturesAreScaledToMaxTextureAndPackSaysWhich) {
   }
 }
 
+TEST(PictureImport, ADamagedPictureIsRefusedNamingTheFileAndTheFault) {
+  if (!std::filesystem::exists(kWallpaper)) GTEST_SKIP() << kWallpaper << " is not installed";
+  TScratch scratch;
+  NeedQt();
+  // The wallpaper as a photograph, then cut short as an interrupted copy leaves it.
+  const QImage photo = QImage(kWallpaper).scaled(1600, 1600);
+  ASSERT_TRUE(photo.save(QString::fromStdString(scratch.Path("photo.jpg")), "JPEG", 90));
+  ASSERT_TRUE(photo.scaled(400, 400).save(QString::fromStdString(scratch.Path("photo.png")), "PNG"));
+  const std::string jpeg = LoadText(scratch.Path("photo.jpg")), png = LoadText(scratch.Path("photo.png"));
+  SaveText(scratch.Path("cut.jpg"), jpeg.substr(0, 60000));
+  SaveText(scratch.Path("cut.png"), png.substr(0, png.size() / 2));
+  std::string flipped = png;
+  flipped[png.size() / 3] = char(flipped[png.size() / 3] ^ 0x5A);
+  SaveText(scratch.Path("flipped.png"), flipped);
+
+  for (const char* name : {"cut.jpg", "cut.png", "flipped.png"}) {
+    const TPacked packed = PackPictures(scratch, {scratch.Path("photo.png"), scratch.Path(name)});
+    EXPECT_EQ(packed.Run.Status, 1) << name;
+    EXPECT_TRUE(Has(packed.Run.Err, scratch.Path(name) + ": ")) << packed.Run.Err;
+    EXPECT_TRUE(Has(packed.Run.Err, "damaged (")) << packed.Run.Err;
+    // Every line the decoder said is part of the one naming the file.
+    std::size_t lines = 0;
+    for (const char c : packed.Run.Err) lines += c == '\n';
+    EXPECT_EQ(lines, 1u) << packed.Run.Err;
+  }
+  const TRun cut = PackPictures(scratch, {scratch.Path("cut.jpg")}).Run;
+  EXPECT_TRUE(Has(cut.Err, "Corrupt JPEG data: premature end of data segment")) << cut.Err;
+  EXPECT_TRUE(Has(cut.Err, "--force keeps what can be read")) << cut.Err;
+
+  // Forced, the readable part is packed, and said so.
+  const TPacked forced = PackPictures(scratch, {scratch.Path("cut.jpg")}, {"--force"});
+  EXPECT_EQ(forced.Run.Status, 0) << forced.Run.Err;
+  EXPECT_TRUE(Has(forced.Run.Err, scratch.Path("cut.jpg") + ": the picture is damaged")) << forced.Run.Err;
+
+  // Sound pictures pass as before, with nothing to say.
+  const TPacked sound = PackPictures(scratch, {scratch.Path("photo.jpg"), scratch.Path("photo.png")});
+  EXPECT_EQ(sound.Run.Status, 0) << sound.Run.Err;
+  EXPECT_EQ(sound.Run.Err, "");
+}
+
 TEST(SoundImport, OggFromTheSoundThemeAndMp3AreRead) {
   TScratch scratch;
   Bytes samples;
