@@ -19,6 +19,7 @@
 #include "hangfolder.h"
 #include "hanglayout.h"
 #include "hangscene.h"
+#include "hangsize.h"
 #include "imageimport.h"
 #include "modelimport.h"
 
@@ -41,7 +42,15 @@ const char kHelp[] =
     "                                  one, titles come from the pictures' own titles or their\n"
     "                                  file names, sizes from --height and each picture's shape.\n"
     "                                  A model's height is its catalogue height (its width is\n"
-    "                                  its own), else --model-height.\n"
+    "                                  its own), else --model-height. A picture keeps its own\n"
+    "                                  shape: given width and height it is fitted inside them,\n"
+    "                                  and a shape more than 3 % off the catalogue's is said.\n"
+    "                                  Below 40 pixels per cm at its hung size a picture looks\n"
+    "                                  blurred; hang says which.\n"
+    "                                  A facing (fronte) column turns a model about the vertical\n"
+    "                                  by that many degrees: one that shows its back wants 180,\n"
+    "                                  one that shows a side 90 or -90 (check lists each model's\n"
+    "                                  front direction).\n"
     "  STEM.rtf .docx .odt .md .txt    notes of the work STEM.jpg or STEM.glb ..., turned into RTF as\n"
     "                                  pack does;\n"
     "                                  \"STEM (Il restauro).rtf\"\n"
@@ -56,6 +65,9 @@ const char kHelp[] =
     "  --height CM          height of a picture the catalogue gives no size for (default 60)\n"
     "  --model-height CM    height of a model the catalogue gives no height for (default 50)\n"
     "  --max-texture PX     pictures larger than PX pixels a side are scaled down (default 1024)\n"
+    "  --catalogue-size fit|height|width   a picture whose shape is not its catalogue size's is\n"
+    "                       fitted inside it (fit, the default), or keeps its catalogue height\n"
+    "                       or width, the other side following the picture\n"
     "  --floor, --walls, --ceiling #RRGGBB|PICTURE   colour or tiled picture of each surface\n"
     "  --frames #RRGGBB     colour of the frames\n"
     "  --quiet, --progress  as for pack\n"
@@ -64,8 +76,8 @@ const char kHelp[] =
     "\n"
     "Limits: a data file holds at most 236 lists: the scene lists 110 (rooms) and 120 (works),\n"
     "one per work and one per piece of music. Names are stored in Windows-1252, or UTF-8 when it\n"
-    "cannot hold them (the program shows them with Debian's fonts-noto-core), at most 255 bytes. FILE is replaced only when hanging succeeds. To\n"
-    "adjust the result, edit the files in the sources folder (the models are entries of list\n"
+    "cannot hold them (the program shows them with Debian's fonts-noto-core), at most 255 bytes.\n"
+    "FILE is replaced only when hanging succeeds. To adjust the result, edit the files in the sources folder (the models are entries of list\n"
     "120's \"models\", see pack --help) and run\n"
     "'pinacora-data pack DIR/manifest.json -o FILE'.\n"
     "Exits with 0 when the exhibition is written, 1 when it cannot be, 2 for a wrong command line.\n";
@@ -164,7 +176,7 @@ std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); 
 
 int CommandHang(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
-                                       "--max-texture",
+                                       "--max-texture", "--catalogue-size",
                                        "--floor", "--walls", "--ceiling", "--frames"},
                                {"--quiet", "--progress", "--force"});
   if (args.Has("--help")) return PrintHelp(kHelp);
@@ -186,6 +198,10 @@ int CommandHang(const std::vector<std::string>& words) {
       !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
       !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
     return Refuse("hang", error, 2);
+  }
+  TCatalogueSizeRule sizeRule = TCatalogueSizeRule::Fit;
+  if (!args.Value("--catalogue-size").empty() && !ParseCatalogueSizeRule(args.Value("--catalogue-size"), sizeRule)) {
+    return Refuse("hang", "--catalogue-size takes fit, height or width, not '" + args.Value("--catalogue-size") + "'", 2);
   }
   if (!args.Value("--frames").empty() && !ParseColour(args.Value("--frames"), look.FrameR, look.FrameG, look.FrameB)) {
     return Refuse("hang", "--frames " + args.Value("--frames") + ": not a colour #RRGGBB", 2);
@@ -247,11 +263,7 @@ int CommandHang(const std::vector<std::string>& words) {
       hung.push_back({kFirstWorkId + int(i), work.Title, size});
       continue;
     }
-    const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
-    if (work.WidthCm > 0 && work.HeightCm > 0) size = {work.WidthCm / 100, work.HeightCm / 100};
-    else if (work.WidthCm > 0) size = {work.WidthCm / 100, work.WidthCm / 100 / aspect};
-    else if (work.HeightCm > 0) size = {work.HeightCm / 100 * aspect, work.HeightCm / 100};
-    else size = {heightCm / 100.0 * aspect, heightCm / 100.0};
+    size = PictureSize(work, heightCm, sizeRule, folder.Notices);
     sizes.push_back(size);
     hung.push_back({kFirstWorkId + int(i), work.Title, size});
   }
@@ -295,7 +307,7 @@ int CommandHang(const std::vector<std::string>& words) {
                                 {"work", hung[i].Id},
                                 {"position", QJsonArray{std::round(place.X * 1000) / 1000, std::round(place.Y * 1000) / 1000,
                                               std::round(place.Z * 1000) / 1000}},
-                                {"facing", 180},
+                                {"facing", std::fmod(180 + folder.Works[i].FacingDeg + 720, 360)},
                                 {"height", std::round(sizes[i].Height * 1000) / 1000},
                                 {"distance", std::ceil(place.ViewDistance * 100) / 100}});
       continue;

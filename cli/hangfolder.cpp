@@ -259,7 +259,12 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
   if (!cataloguePath.empty()) {
     result.Catalogue = cataloguePath;
     std::vector<TCatalogueEntry> entries;
-    if (!ReadCatalogue(cataloguePath, entries, error)) return false;
+    // Every mistake is gathered and told at once, in line order, as a compiler does.
+    std::vector<TCatalogueError> mistakes;
+    ReadCatalogue(cataloguePath, entries, mistakes);
+    const auto column = [](const TCatalogueEntry& entry) {
+      return entry.FileColumn > 0 ? " (column " + std::to_string(entry.FileColumn) + ")" : std::string();
+    };
     std::stable_sort(entries.begin(), entries.end(), [](const TCatalogueEntry& a, const TCatalogueEntry& b) {
       if (a.HasOrder != b.HasOrder) return a.HasOrder;
       return a.HasOrder && a.Order < b.Order;
@@ -274,12 +279,12 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       }
       if (it == byKey.end()) it = byKey.find(Key(written));
       if (it == byKey.end()) {
-        error = entry.Where + ": no picture or model '" + entry.File + "' in " + result.Path;
-        return false;
+        mistakes.push_back({entry.Line, entry.Where + ": no picture or model '" + entry.File + "' in " + result.Path + column(entry)});
+        continue;
       }
       if (taken[it->second]) {
-        error = entry.Where + ": '" + entry.File + "' is catalogued twice";
-        return false;
+        mistakes.push_back({entry.Line, entry.Where + ": '" + entry.File + "' is catalogued twice" + column(entry)});
+        continue;
       }
       taken[it->second] = true;
       TFolderWork work = result.Works[it->second];
@@ -289,7 +294,14 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       work.Year = entry.Year;
       work.WidthCm = entry.WidthCm;
       work.HeightCm = entry.HeightCm;
+      work.HasFacing = entry.HasFacing;
+      work.FacingDeg = entry.FacingDeg;
       ordered.push_back(std::move(work));
+    }
+    if (!mistakes.empty()) {
+      error = CatalogueErrorText(mistakes, QFileInfo(QString::fromStdString(cataloguePath)).fileName().toStdString(),
+                                 "pinacora-data hang: ");
+      return false;
     }
     for (std::size_t i = 0; i < result.Works.size(); ++i) {
       if (!taken[i]) {

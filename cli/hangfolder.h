@@ -17,6 +17,8 @@ struct TFolderWork {
   std::string Stem;   // the file name without its extension
   std::string Title, Author, Year;  // UTF-8
   double WidthCm = 0, HeightCm = 0;  // from the catalogue; 0 when not given (a model's width is its own)
+  bool HasFacing = false;  // a model's turn about the vertical from the catalogue, in degrees
+  double FacingDeg = 0;
   bool Catalogued = false;
   int PixelWidth = 0, PixelHeight = 0;  // a picture's, upright after its own orientation
   std::vector<TAttachment> Notes, Movies;
