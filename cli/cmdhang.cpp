@@ -370,7 +370,7 @@ int CommandHang(const std::vector<std::string>& words) {
     for (const std::string& notice : folder.Notices) std::fprintf(stderr, "pinacora-data hang: %s\n", notice.c_str());
   }
 
-  std::vector<std::string> packArgs = {manifestFile, "-o", output};
+  std::vector<std::string> packArgs = {manifestFile, "-o", output, "--max-texture", std::to_string(maxTexture)};
   if (args.Has("--quiet")) packArgs.push_back("--quiet");
   if (progress) packArgs.push_back("--progress");
   if (args.Has("--force")) packArgs.push_back("--force");

@@ -279,11 +279,18 @@ class TPacker {
       TTexturePixels pixels;
       if (!Resolve(item.File, where, path)) return false;
       std::string notice;
-      if (!ImportTexture(path, TextureOptions, pixels, error, &notice)) return Fail(where + ": " + error);
+      const bool imported = ImportTexture(path, TextureOptions, pixels, error, &notice);
+      if (!item.Shown.empty()) {
+        // A picture taken out of a model lies in a scratch folder; the curator knows the model.
+        for (std::string* text : {&error, &notice}) {
+          for (std::size_t at; (at = text->find(path)) != std::string::npos;) text->replace(at, path.size(), item.Shown);
+        }
+      }
+      if (!imported) return Fail(where + ": " + error);
       if (!notice.empty()) Progress->Remark(notice);
       auto image = std::make_unique<TGXChunkImageRawRgba>();
       if (!Identify(*image, list, chunks.GetCount(), nullptr, item.Node, where) ||
-          !Compressed(*image, pixels.Bytes, where + ": " + path)) {
+          !Compressed(*image, pixels.Bytes, where + ": " + (item.Shown.empty() ? path : item.Shown))) {
         return false;
       }
       image->Width = pixels.Width;

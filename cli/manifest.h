@@ -26,6 +26,7 @@ struct TManifestItem {
   std::string Node;       // textures: the texture node the image fills
   bool HasUserId = false;
   int UserId = 0;
+  std::string Shown;      // how messages name a file the tool made itself (a model's picture)
 };
 
 // A 3D model placed in a room: its base centre at Position, its front looking Facing degrees about

@@ -92,6 +92,10 @@ class TTextureNames {
     TManifestItem item;
     item.Node = name;
     item.File = file;
+    if (file != texture.File) {
+      const std::string base = modelFile.substr(modelFile.find_last_of('/') + 1);
+      item.Shown = texture.Label.find(base + ": ") != std::string::npos ? texture.Label : modelFile + ": " + texture.Label;
+    }
     Shape.Textures.push_back(item);
     Names.emplace(key, name);
     return name;

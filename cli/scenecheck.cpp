@@ -284,8 +284,12 @@ void CheckWork(const TSceneList& works, const TOperaEntry& opera, SoNode* sceneR
   }
   char text[64];
   std::snprintf(text, sizeof text, "%.2f", double(distance));
+  // Its front as a bearing about the vertical, as a manifest model's "facing" gives it.
+  char bearing[64];
+  const double degrees = std::atan2(double(normal[0]), double(normal[2])) * 180.0 / M_PI;
+  std::snprintf(bearing, sizeof bearing, "%.0f", std::fabs(degrees) < 0.5 ? 0.0 : degrees < 0 ? degrees + 360 : degrees);
   report.Works.push_back("work " + name + " '" + opera.Name + "': centre " + Vec(center) + ", facing " + Vec(normal) +
-                         ", seen from " + text);
+                         ", seen from " + text + "; front towards " + bearing + " degrees (0 = +Z, 90 = +X)");
 }
 
 // Reads the works, with the rooms beside them as the viewer holds them, and checks every work.

@@ -130,7 +130,7 @@ TEST(HangCatalogue, HangTellsEveryMistakeTheFolderAndCatalogueHoldAndWritesNothi
   EXPECT_FALSE(fs::exists(out));
 }
 
-TEST(HangCatalogue, AModelsFacingColumnTurnsIt) {
+TEST(HangCatalogue, AModelsFacingColumnTurnsItAndItsPictureIsNamedByTheModel) {
   const std::string box = "/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb";
   if (!fs::exists(box)) GTEST_SKIP() << box << " is not installed";
   TScratch s;
@@ -148,6 +148,16 @@ TEST(HangCatalogue, AModelsFacingColumnTurnsIt) {
     for (const QJsonValue model : list.toObject().value("models").toArray()) facing = model.toObject().value("facing").toDouble();
   }
   EXPECT_EQ(facing, 90);  // towards the north wall (180), turned by -90
+
+  // The model's embedded picture is named by the model, never by the scratch file it passed
+  // through, and the texture limit quoted is hang's own.
+  const TRun small = RunTool({"hang", s.Path("in"), "-o", out, "--max-texture", "16"});
+  ASSERT_EQ(small.Status, 0) << small.Err;
+  EXPECT_TRUE(Has(small.Err, "scatola.glb: embedded picture")) << small.Err;
+  EXPECT_TRUE(Has(small.Err, "scaled down to 16 x 16 (--max-texture 16)")) << small.Err;
+  EXPECT_FALSE(Has(small.Err, "MODELTEX")) << small.Err;
+  const TRun plain = RunTool({"hang", s.Path("in"), "-o", out});
+  EXPECT_FALSE(Has(plain.Err, "2048")) << plain.Err;  // 211 px is within hang's 1024
 }
 
 TEST(HangCatalogue, ADamagedPhotographIsRefusedNamingItUnlessForced) {

@@ -123,6 +123,29 @@ TEST(NoteImport, DocumentsGoThroughPandoc) {
   EXPECT_TRUE(Has(broken.Error, "rotto.docx: pandoc could not read a DOCX document")) << broken.Error;
 }
 
+TEST(NoteImport, AMarkdownNoteNamingAMissingPictureIsRefusedNamingBoth) {
+  if (FindProgram("pandoc").empty()) GTEST_SKIP() << "pandoc is not installed";
+  TScratch scratch;
+  NeedQt();
+  SaveText(scratch.Path("scheda.md"), "# Scheda\n\n![La tela](tela.png)\n\nE ![il retro](foto/retro.jpg), ![](foto/retro.jpg).\n");
+  const TNote missing = NoteFile(scratch.Path("scheda.md"));
+  EXPECT_FALSE(missing.Ok);
+  EXPECT_EQ(missing.Error, scratch.Path("scheda.md") + ": names the pictures 'tela.png', 'foto/retro.jpg', which are not "
+                           "there (looked in " + scratch.Root() +
+                           "); put the picture beside the note or mend its name");
+  EXPECT_FALSE(Has(missing.Error, "/note.markdown")) << missing.Error;  // never pandoc's own copy
+
+  // Beside the note, the pictures are found (whatever folder the tool runs in) and embedded.
+  std::filesystem::create_directory(scratch.Path("foto"));
+  QImage picture(8, 8, QImage::Format_RGB888);
+  picture.fill(Qt::red);
+  ASSERT_TRUE(picture.save(QString::fromStdString(scratch.Path("tela.png"))));
+  ASSERT_TRUE(picture.save(QString::fromStdString(scratch.Path("foto/retro.jpg"))));
+  const TNote found = NoteFile(scratch.Path("scheda.md"));
+  ASSERT_TRUE(found.Ok) << found.Error;
+  EXPECT_TRUE(Has(found.Rtf, "\\pict")) << found.Rtf.substr(0, 400);
+}
+
 TEST(NoteImport, WithoutPandocTheMessageNamesThePackage) {
   TScratch scratch;
   const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
