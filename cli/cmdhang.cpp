@@ -71,6 +71,8 @@ const char kHelp[] =
     "  --floor, --walls, --ceiling #RRGGBB|PICTURE   colour or tiled picture of each surface\n"
     "  --frames #RRGGBB     colour of the frames\n"
     "  --quiet, --progress  as for pack\n"
+    "  --skip-bad           hang the other works when some cannot be (a model without faces,\n"
+    "                       a picture no reader takes); without it nothing is written\n"
     "  --force              hang what can be read of a damaged picture (one cut short, a bad\n"
     "                       checksum), which is otherwise refused naming the file and the fault\n"
     "\n"
@@ -178,7 +180,7 @@ int CommandHang(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
                                        "--max-texture", "--catalogue-size",
                                        "--floor", "--walls", "--ceiling", "--frames"},
-                               {"--quiet", "--progress", "--force"});
+                               {"--quiet", "--progress", "--force", "--skip-bad"});
   if (args.Has("--help")) return PrintHelp(kHelp);
   const std::string output = args.Value("-o");
   if (!args.Error.empty() || args.Positional.size() != 1 || output.empty()) {
@@ -225,8 +227,8 @@ int CommandHang(const std::vector<std::string>& words) {
         SbVec3f mean;
         std::string reason;
         if (!MeasureModel(work.File, where, pose, mean, reason)) {
-          folder.Notices.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
-                                   ": left out, not a model this tool can read (" + reason + ")");
+          folder.LeftOut.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
+                                   ": not a model this tool can read (" + reason + ")");
           continue;
         }
         size.Model = true;
@@ -242,6 +244,7 @@ int CommandHang(const std::vector<std::string>& words) {
     }
     folder.Works = std::move(readable);
   }
+  if (!folder.LeftOut.empty() && !args.Has("--skip-bad")) return Refuse("hang", LeftOutRefusal(folder, "pinacora-data hang: "));
   if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures or models to hang");
   const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
   if (lists > std::size_t(gx::kMaxListCount)) {
@@ -378,8 +381,8 @@ int CommandHang(const std::vector<std::string>& words) {
   if (status != 0) return status;
   if (!args.Has("--quiet")) {
     double length = layout.Rooms.empty() ? 0 : layout.Rooms.back().X1;
-    std::printf("%s: %zu works in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n", output.c_str(),
-                folder.Works.size(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.Depth).c_str(),
+    std::printf("%s: %s in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n", output.c_str(),
+                WorksSummary(folder).c_str(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.Depth).c_str(),
                 Metres(layout.Height).c_str(), folder.Sounds.size());
     std::printf("sources in %s; after changing them: pinacora-data pack %s -o %s\n", sourcesPath.c_str(),
                 manifestFile.c_str(), output.c_str());

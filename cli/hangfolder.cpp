@@ -167,11 +167,11 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       work.Stem = Std(info.completeBaseName());
       std::string reason;
       if (!LookAtPicture(work, reason)) {
-        result.Notices.push_back(Std(name) + ": left out, not a picture Qt can read (" + reason + ")");
+        result.LeftOut.push_back(Std(name) + ": not a picture Qt can read (" + reason + ")");
         continue;
       }
       if (byKey.count(Key(info.completeBaseName())) != 0) {
-        result.Notices.push_back(Std(name) + ": left out, another work has the same name");
+        result.LeftOut.push_back(Std(name) + ": another work has the same name");
         continue;
       }
       byKey[Key(info.completeBaseName())] = result.Works.size();
@@ -182,7 +182,7 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       work.File = Std(info.absoluteFilePath());
       work.Stem = Std(info.completeBaseName());
       if (byKey.count(Key(info.completeBaseName())) != 0) {
-        result.Notices.push_back(Std(name) + ": left out, another work has the same name");
+        result.LeftOut.push_back(Std(name) + ": another work has the same name");
         continue;
       }
       byKey[Key(info.completeBaseName())] = result.Works.size();
@@ -318,4 +318,24 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
     if (work.Title.empty()) work.Title = "Opera " + std::to_string(i + 1);  // a name of only "_" and "-"
   }
   return true;
+}
+
+std::string WorksSummary(const TFolder& folder) {
+  const std::size_t hung = folder.Works.size();
+  if (folder.LeftOut.empty()) return std::to_string(hung) + (hung == 1 ? " work" : " works");
+  std::string text = std::to_string(hung) + " of " + std::to_string(hung + folder.LeftOut.size()) + " works; left out: ";
+  for (std::size_t i = 0; i < folder.LeftOut.size(); ++i) {
+    const std::string& entry = folder.LeftOut[i];
+    const std::size_t colon = entry.find(": ");
+    text += (i ? ", " : "") + (colon == std::string::npos ? entry : entry.substr(0, colon) + " (" + entry.substr(colon + 2) + ")");
+  }
+  return text;
+}
+
+std::string LeftOutRefusal(const TFolder& folder, const std::string& prefix) {
+  std::string text = folder.Path + ": " + std::to_string(folder.LeftOut.size()) + " of the " +
+                     std::to_string(folder.Works.size() + folder.LeftOut.size()) + " works cannot be hung:";
+  for (const std::string& entry : folder.LeftOut) text += "\n" + prefix + "  " + entry;
+  text += "\n" + prefix + "nothing is written; mend or remove them, or --skip-bad hangs the others without them";
+  return text;
 }

@@ -29,8 +29,18 @@ struct TFolder {
   std::string Catalogue;  // the catalogue file used, or empty
   std::vector<TFolderWork> Works;  // in hanging order
   std::vector<TAttachment> Sounds;  // in name order
-  std::vector<std::string> Notices;  // what was left out and why, for the curator
+  std::vector<std::string> Notices;  // what the curator should know: pictures of models, notes left out
+  // Works the curator gave (files in the folder) that cannot be hung: "name: reason". Hanging
+  // stops on them unless the curator knowingly goes on without them.
+  std::vector<std::string> LeftOut;
 };
+
+// What a run without the left-out works hangs: "9 of 10 works; left out: a.stl (no faces)", or
+// "10 works" when none is.
+std::string WorksSummary(const TFolder& folder);
+
+// The refusal when works are left out: each of them and why, and how to go on without them.
+std::string LeftOutRefusal(const TFolder& folder, const std::string& prefix);
 
 // Reads the folder; catalogue overrides the catalogo.csv/catalogo.json found in it.
 // False with a message naming the file, the place and the reason.

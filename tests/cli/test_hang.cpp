@@ -353,10 +353,17 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
   // A model's catalogue width is left to its own shape; its height counts.
   SaveText(s.Path("in/catalogo.csv"), "file;title;author;width;height\npedone.iv;Pedone;Anonimo;99;35\nscatola;;;;\nquadro.png;Quadro;;;\n");
   const std::string out = s.Path("out/kddata.bin");
-  const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
+  // A model that cannot be read stops the hanging, naming it; --skip-bad knowingly goes on.
+  const TRun refused = RunTool({"hang", s.Path("in"), "-o", out});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_NE(refused.Err.find("1 of the 4 works cannot be hung:\npinacora-data hang:   rotto.obj: not a model this tool can read"),
+            std::string::npos) << refused.Err;
+  EXPECT_NE(refused.Err.find("--skip-bad hangs the others"), std::string::npos) << refused.Err;
+  EXPECT_FALSE(fs::exists(out));
+  const TRun run = RunTool({"hang", s.Path("in"), "-o", out, "--skip-bad"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Err.find("not hung yet"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("rotto.obj: left out, not a model this tool can read"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Out.find("3 of 4 works; left out: rotto.obj (not a model this tool can read"), std::string::npos) << run.Out;
   EXPECT_EQ(OperaNames(out), (std::vector<std::string>{"Pedone", "Scatola", "Quadro"}));
   EXPECT_EQ(RunTool({"check", out}).Status, 0);
 

@@ -160,6 +160,35 @@ TEST(HangCatalogue, AModelsFacingColumnTurnsItAndItsPictureIsNamedByTheModel) {
   EXPECT_FALSE(Has(plain.Err, "2048")) << plain.Err;  // 211 px is within hang's 1024
 }
 
+TEST(HangCatalogue, AWorkThatCannotBeHungStopsTheRunUnlessSkipped) {
+  TScratch s;
+  fs::create_directory(s.Path("in"));
+  for (int i = 1; i <= 8; ++i) {
+    QImage(40, 30, QImage::Format_RGB888).save(QString::fromStdString(s.Path("in/p" + std::to_string(i) + ".png")));
+  }
+  SaveText(s.Path("in/vuoto.stl"), "");                  // a model cut to nothing
+  SaveText(s.Path("in/finta.jpg"), "not a picture at all");
+  SaveText(s.Path("in/leggimi.txt"), "belongs to no work");  // evidently no work: quietly out
+  const std::string out = s.Path("kddata.bin");
+  const TRun refused = RunTool({"hang", s.Path("in"), "-o", out});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_TRUE(Has(refused.Err, "2 of the 10 works cannot be hung:")) << refused.Err;
+  EXPECT_TRUE(Has(refused.Err, "  finta.jpg: not a picture Qt can read")) << refused.Err;
+  EXPECT_TRUE(Has(refused.Err, "  vuoto.stl: not a model this tool can read")) << refused.Err;
+  EXPECT_FALSE(Has(refused.Err, "leggimi")) << refused.Err;
+  EXPECT_FALSE(fs::exists(out));
+
+  const TRun skipped = RunTool({"hang", s.Path("in"), "-o", out, "--skip-bad"});
+  ASSERT_EQ(skipped.Status, 0) << skipped.Err;
+  EXPECT_TRUE(Has(skipped.Out, ": 8 of 10 works; left out: finta.jpg (not a picture Qt can read")) << skipped.Out;
+  EXPECT_TRUE(Has(skipped.Out, "vuoto.stl (not a model this tool can read")) << skipped.Out;
+  fs::remove(s.Path("in/vuoto.stl"));
+  fs::remove(s.Path("in/finta.jpg"));
+  const TRun whole = RunTool({"hang", s.Path("in"), "-o", out});
+  ASSERT_EQ(whole.Status, 0) << whole.Err;
+  EXPECT_TRUE(Has(whole.Out, ": 8 works in ")) << whole.Out;
+}
+
 TEST(HangCatalogue, ADamagedPhotographIsRefusedNamingItUnlessForced) {
   if (!fs::exists(kWallpaper)) GTEST_SKIP() << kWallpaper << " is not installed";
   static int argc = 1;
