@@ -73,6 +73,8 @@ const char kHelp[] =
     "  --quiet, --progress  as for pack\n"
     "  --skip-bad           hang the other works when some cannot be (a model without faces,\n"
     "                       a picture no reader takes); without it nothing is written\n"
+    "  --max-works N        hang the first N works in catalogue order and name the rest (a data\n"
+    "                       file lists at most 234 works, fewer with music)\n"
     "  --force              hang what can be read of a damaged picture (one cut short, a bad\n"
     "                       checksum), which is otherwise refused naming the file and the fault\n"
     "\n"
@@ -178,7 +180,7 @@ std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); 
 
 int CommandHang(const std::vector<std::string>& words) {
   const TArgs args = ParseArgs(words, {"-o", "--catalogue", "--sources", "--per-room", "--height", "--model-height",
-                                       "--max-texture", "--catalogue-size",
+                                       "--max-texture", "--catalogue-size", "--max-works",
                                        "--floor", "--walls", "--ceiling", "--frames"},
                                {"--quiet", "--progress", "--force", "--skip-bad"});
   if (args.Has("--help")) return PrintHelp(kHelp);
@@ -187,7 +189,7 @@ int CommandHang(const std::vector<std::string>& words) {
     return Refuse("hang", (args.Error.empty() ? "expects FOLDER -o FILE" : args.Error) + "\n\n" + kHelp, 2);
   }
   THangOptions options;
-  int heightCm = int(kDefaultHeightCm), modelHeightCm = int(kDefaultModelHeightCm), maxTexture = 1024;
+  int heightCm = int(kDefaultHeightCm), modelHeightCm = int(kDefaultModelHeightCm), maxTexture = 1024, maxWorks = 0;
   TRoomLook look;
   ParseColour("#7a5a40", look.Floor.R, look.Floor.G, look.Floor.B);    // oak
   ParseColour("#8c8378", look.Walls.R, look.Walls.G, look.Walls.B);    // warm grey, quiet behind colour
@@ -197,6 +199,7 @@ int CommandHang(const std::vector<std::string>& words) {
       !ParsePositive(args, "--height", heightCm, 1, 2000, error) ||
       !ParsePositive(args, "--model-height", modelHeightCm, 1, 2000, error) ||
       !ParsePositive(args, "--max-texture", maxTexture, 16, 16384, error) ||
+      !ParsePositive(args, "--max-works", maxWorks, 1, gx::kMaxListCount - 2, error) ||
       !ParseSurface(args, "--floor", look.Floor, error) || !ParseSurface(args, "--walls", look.Walls, error) ||
       !ParseSurface(args, "--ceiling", look.Ceiling, error)) {
     return Refuse("hang", error, 2);
@@ -246,12 +249,17 @@ int CommandHang(const std::vector<std::string>& words) {
   }
   if (!folder.LeftOut.empty() && !args.Has("--skip-bad")) return Refuse("hang", LeftOutRefusal(folder, "pinacora-data hang: "));
   if (folder.Works.empty()) return Refuse("hang", folder.Path + ": no pictures or models to hang");
+  if (maxWorks > 0 && folder.Works.size() > std::size_t(maxWorks)) {
+    folder.Notices.push_back(NotHungText(folder, std::size_t(maxWorks)));
+    folder.Works.resize(std::size_t(maxWorks));
+    modelSizes.resize(std::size_t(maxWorks));
+  }
   const std::size_t lists = 2 + folder.Works.size() + folder.Sounds.size();
   if (lists > std::size_t(gx::kMaxListCount)) {
     return Refuse("hang", folder.Path + ": " + std::to_string(folder.Works.size()) + " works and " +
                               std::to_string(folder.Sounds.size()) + " pieces of music need " + std::to_string(lists) +
                               " lists, but a data file holds at most " + std::to_string(gx::kMaxListCount) +
-                              " (two of them the rooms)");
+                              " (two of them the rooms); " + TooManyAdvice(folder, gx::kMaxListCount));
   }
 
   // Real sizes from the catalogue; otherwise the default height and the picture's own shape.

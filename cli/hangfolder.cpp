@@ -339,3 +339,19 @@ std::string LeftOutRefusal(const TFolder& folder, const std::string& prefix) {
   text += "\n" + prefix + "nothing is written; mend or remove them, or --skip-bad hangs the others without them";
   return text;
 }
+
+std::string NotHungText(const TFolder& folder, std::size_t count) {
+  std::string text = std::to_string(folder.Works.size() - count) + " works not hung (--max-works " + std::to_string(count) + "):";
+  for (std::size_t i = count; i < folder.Works.size(); ++i) {
+    text += (i > count ? ", " : " ") + QFileInfo(QString::fromStdString(folder.Works[i].File)).fileName().toStdString();
+  }
+  return text;
+}
+
+std::string TooManyAdvice(const TFolder& folder, int maxLists) {
+  const long room = long(maxLists) - 2 - long(folder.Sounds.size());
+  if (room < 1) return "fewer pieces of music would leave room for works";
+  const std::string n = std::to_string(room);
+  return "split the folder into exhibitions of at most " + n + " works each, or hang the first " + n +
+         " in catalogue order with --max-works " + n + " (the rest are named)";
+}

@@ -48,3 +48,9 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
 
 // A title made from a file stem: "la_natività-2" -> "La natività 2".
 std::string TitleFromStem(const std::string& stem);
+
+// The works after the first count, which --max-works leaves out: "not hung (--max-works 200): ...".
+std::string NotHungText(const TFolder& folder, std::size_t count);
+
+// What to do when the folder has more works than a data file can list.
+std::string TooManyAdvice(const TFolder& folder, int maxLists);

@@ -212,7 +212,15 @@ TEST(Hang, NamesAndLimitsOfTheDataFile) {
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("235 works and 0 pieces of music need 237 lists, but a data file holds at most 236"),
             std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("split the folder into exhibitions of at most 234 works each, or hang the first 234 in "
+                         "catalogue order with --max-works 234"), std::string::npos) << run.Err;
   EXPECT_FALSE(fs::exists(out));
+  // --max-works hangs the first ones and names the rest.
+  run = RunTool({"hang", s.Path("in"), "-o", out, "--max-works", "233"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("2 works not hung (--max-works 233): p233.png, p234.png"), std::string::npos) << run.Err;
+  EXPECT_EQ(OperaNames(out).size(), 233u);
+  fs::remove(out);
 
   EXPECT_EQ(RunTool({"hang", s.Path("in")}).Status, 2);
   EXPECT_EQ(RunTool({"hang", s.Path("in"), "-o", out, "--per-room", "0"}).Status, 2);
