@@ -174,6 +174,15 @@ QJsonObject Item(const QDir& sources, const std::string& file, const std::string
   return item;
 }
 
+// The plinth of a model's manifest entry: it stands on the floor, its top at the model's base.
+QJsonObject PlinthEntry(const TWorkPlacement& place, const TRoomLook& look) {
+  const auto hex = [](double v) { return QString("%1").arg(int(std::lround(v * 255)), 2, 16, QChar('0')); };
+  return QJsonObject{{"width", std::round(place.PlinthWidth * 1000) / 1000},
+                     {"depth", std::round(place.PlinthDepth * 1000) / 1000},
+                     {"height", std::round(place.Y * 1000) / 1000},
+                     {"colour", "#" + hex(look.PlinthR) + hex(look.PlinthG) + hex(look.PlinthB)}};
+}
+
 std::string Metres(double m) { return QString::number(m, 'f', 1).toStdString(); }
 
 }  // namespace
@@ -320,7 +329,8 @@ int CommandHang(const std::vector<std::string>& words) {
                                               std::round(place.Z * 1000) / 1000}},
                                 {"facing", std::fmod(180 + folder.Works[i].FacingDeg + 720, 360)},
                                 {"height", std::round(sizes[i].Height * 1000) / 1000},
-                                {"distance", std::ceil(place.ViewDistance * 100) / 100}});
+                                {"distance", std::ceil(place.ViewDistance * 100) / 100},
+                                {"plinth", PlinthEntry(place, look)}});
       continue;
     }
     std::string texture;

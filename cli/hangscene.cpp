@@ -150,19 +150,8 @@ std::string RoomsScene(const THangLayout& layout, const TRoomLook& look) {
   text += floor.Text(SurfaceMaterial(look.Floor), kFloorTextureNode, !look.Floor.Texture.empty());
   text += walls.Text(SurfaceMaterial(look.Walls), kWallsTextureNode, !look.Walls.Texture.empty());
   text += ceiling.Text(SurfaceMaterial(look.Ceiling), kCeilingTextureNode, !look.Ceiling.Texture.empty());
-  // The plinths the models stand on: plain boxes, a little lighter than the walls.
-  std::string plinths;
-  for (const TWorkPlacement& work : layout.Works) {
-    if (!(work.PlinthWidth > 0)) continue;
-    plinths += "    Separator { Translation { translation " + Num(work.X) + " " + Num(work.Y / 2) + " " + Num(work.Z) +
-               " } Cube { width " + Num(work.PlinthWidth) + " height " + Num(work.Y) + " depth " +
-               Num(work.PlinthDepth) + " } }\n";
-  }
-  if (!plinths.empty()) {
-    text += "  Separator {\n    Material { ambientColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.6) +
-            " diffuseColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.5) + " specularColor 0 0 0 }\n" +
-            plinths + "  }\n";
-  }
+  // The plinths the models stand on belong to the models' manifest entries, so that a plinth
+  // moves with its model; pack makes them.
   text += "}\n";
   return text;
 }

@@ -1,5 +1,7 @@
 #include "manifest.h"
 
+#include "hangscene.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -77,6 +79,28 @@ class TManifestReader {
     return true;
   }
 
+  bool Plinth(const QJsonValue& value, TManifestModel& model, const std::string& where) {
+    if (!value.isObject()) return Fail(where, "must be an object { \"width\", \"depth\", \"height\" } in metres");
+    const QJsonObject object = value.toObject();
+    if (!OnlyKeys(object, {"width", "depth", "height", "colour"}, where) ||
+        !Number(object, "width", model.PlinthWidth, where) || !Number(object, "depth", model.PlinthDepth, where) ||
+        !Number(object, "height", model.PlinthHeight, where)) {
+      return false;
+    }
+    if (!(model.PlinthWidth > 0 && model.PlinthDepth > 0 && model.PlinthHeight > 0)) {
+      return Fail(where, "width, depth and height must be more than 0 metres");
+    }
+    if (object.contains("colour")) {
+      double r = 0, g = 0, b = 0;
+      if (!ParseColour(object.value("colour").toString().toStdString(), r, g, b)) {
+        return Fail(where, "\"colour\" must be #RRGGBB");
+      }
+      model.PlinthColour[0] = float(r), model.PlinthColour[1] = float(g), model.PlinthColour[2] = float(b);
+    }
+    model.HasPlinth = true;
+    return true;
+  }
+
   // An axis of the model's own frame: "x", "y" or "z", optionally signed.
   bool Axis(const QJsonObject& object, const char* key, std::string& value, const std::string& where) {
     if (!object.contains(key)) return true;
@@ -92,7 +116,7 @@ class TManifestReader {
   bool Model(const QJsonValue& value, TManifestModel& model, const std::string& where) {
     if (!value.isObject()) return Fail(where, "must be an object");
     const QJsonObject object = value.toObject();
-    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front", "distance"}, where) ||
+    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front", "distance", "plinth"}, where) ||
         !Text(object, "file", model.File, true, where)) {
       return false;
     }
@@ -132,6 +156,7 @@ class TManifestReader {
         return Fail(where, "\"distance\" must be from 0 to 100 metres");
       }
     }
+    if (object.contains("plinth") && !Plinth(object.value("plinth"), model, where + ": \"plinth\"")) return false;
     if (!Axis(object, "up", model.Up, where) || !Axis(object, "front", model.Front, where)) return false;
     if (model.Up[1] == model.Front[1]) {
       return Fail(where, "\"up\" (" + model.Up + ") and \"front\" (" + model.Front + ") must be different axes");

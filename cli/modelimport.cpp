@@ -468,6 +468,9 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
     }
     SoSeparator* node = ModelNode(model, pose, file.Model, names, file.Model.File);
     root->addChild(node);
+    if (SoSeparator* plinth = PlinthNode(file.Model)) root->addChild(plinth);
+    const std::string standing = StandingRemark(file.Model);
+    if (!standing.empty()) shape.Notes.push_back(file.Model.File + ": " + standing);
   }
   shape.Text = WriteText(root);
   root->unref();

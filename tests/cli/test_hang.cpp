@@ -390,9 +390,11 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
     EXPECT_GT(model.value("distance").toDouble(), 1.0);
     const QJsonArray at = model.value("position").toArray();
     EXPECT_EQ(at.at(2).toDouble(), 0);  // the room's middle
-    const std::string plinth = "Cube { width ";
-    EXPECT_NE(rooms.find(" " + QString::number(at.at(1).toDouble() / 2).toStdString() + " 0 } " + plinth), std::string::npos)
-        << "no plinth up to " << at.at(1).toDouble() << " m in\n" << rooms;
+    // Its plinth is part of its entry, up to its base; the rooms hold none.
+    const QJsonObject plinth = model.value("plinth").toObject();
+    EXPECT_EQ(plinth.value("height").toDouble(), at.at(1).toDouble());
+    EXPECT_GT(plinth.value("width").toDouble(), 0.1);
+    EXPECT_EQ(rooms.find("Cube"), std::string::npos) << rooms;
   }
   EXPECT_DOUBLE_EQ(models.at(0).toObject().value("height").toDouble(), 0.35);
   EXPECT_DOUBLE_EQ(models.at(1).toObject().value("height").toDouble(), 0.5);
@@ -406,6 +408,30 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
   const TRun again = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("again.bin")});
   ASSERT_EQ(again.Status, 0) << again.Err;
   EXPECT_EQ(LoadBytes(out), LoadBytes(s.Path("again.bin")));
+  EXPECT_EQ(again.Err.find("floor"), std::string::npos) << again.Err;  // each stands on its plinth
+
+  // Moved in the manifest, a model takes its plinth along; lowered, pack says it sinks.
+  std::string manifest = LoadText(out + ".sources/manifest.json");
+  const QJsonObject first = models.at(0).toObject();
+  const QJsonArray at = first.value("position").toArray();
+  const std::string was = "\"position\": [\n                        " + QString::number(at.at(0).toDouble()).toStdString();
+  ASSERT_NE(manifest.find(was), std::string::npos) << manifest;
+  manifest.replace(manifest.find(was), was.size(), "\"position\": [\n                        12.5");
+  SaveText(out + ".sources/manifest.json", manifest);
+  const TRun moved = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("moved.bin")});
+  ASSERT_EQ(moved.Status, 0) << moved.Err;
+  ASSERT_EQ(RunTool({"extract", s.Path("moved.bin"), "120", "0", "-o", s.Path("moved.iv")}).Status, 0);
+  const std::string shape = LoadText(s.Path("moved.iv"));
+  const double plinthHeight = first.value("plinth").toObject().value("height").toDouble();
+  EXPECT_NE(shape.find("translation 12.5 " + QString::number(at.at(1).toDouble() - plinthHeight / 2).toStdString()),
+            std::string::npos) << shape.substr(0, 3000);
+  const std::string up = "\n                        " + QString::number(at.at(1).toDouble()).toStdString() + ",";
+  ASSERT_NE(manifest.find(up), std::string::npos);
+  manifest.replace(manifest.find(up), up.size(), "\n                        0.1,");
+  SaveText(out + ".sources/manifest.json", manifest);
+  const TRun sunk = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("sunk.bin")});
+  EXPECT_NE(sunk.Err.find("sinks"), std::string::npos) << sunk.Err;
+  EXPECT_NE(sunk.Err.find("into the floor (y = 0)"), std::string::npos) << sunk.Err;
 }
 
 TEST(HangLayout, ModelsStandClearOfEveryFlightsEnd) {
