@@ -398,9 +398,9 @@ int CommandHang(const std::vector<std::string>& words) {
   const int status = CommandPack(packArgs);
   if (status != 0) return status;
   if (!args.Has("--quiet")) {
-    double length = layout.Rooms.empty() ? 0 : layout.Rooms.back().X1;
+    const double length = layout.PlanLength;
     std::printf("%s: %s in %zu room(s), %s m long, %s m deep, %s m high; %zu pieces of music\n", output.c_str(),
-                WorksSummary(folder).c_str(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.Depth).c_str(),
+                WorksSummary(folder).c_str(), layout.Rooms.size(), Metres(length).c_str(), Metres(layout.PlanDepth).c_str(),
                 Metres(layout.Height).c_str(), folder.Sounds.size());
     std::printf("sources in %s; after changing them: pinacora-data pack %s -o %s\n", sourcesPath.c_str(),
                 manifestFile.c_str(), output.c_str());
