@@ -289,7 +289,8 @@ void CheckWork(const TSceneList& works, const TOperaEntry& opera, SoNode* sceneR
   const double degrees = std::atan2(double(normal[0]), double(normal[2])) * 180.0 / M_PI;
   std::snprintf(bearing, sizeof bearing, "%.0f", std::fabs(degrees) < 0.5 ? 0.0 : degrees < 0 ? degrees + 360 : degrees);
   report.Works.push_back("work " + name + " '" + opera.Name + "': centre " + Vec(center) + ", facing " + Vec(normal) +
-                         ", seen from " + text + "; front towards " + bearing + " degrees (0 = +Z, 90 = +X)");
+                         ", seen from " + text);
+  report.Works.push_back("  its front towards " + std::string(bearing) + " degrees about the vertical (0 = +Z, 90 = +X)");
 }
 
 // Reads the works, with the rooms beside them as the viewer holds them, and checks every work.
