@@ -3,9 +3,9 @@
 
 #include "args.h"
 #include "commands.h"
-#include "datacheck.h"
-#include "isolated.h"
-#include "workcost.h"
+#include "check/datacheck.h"
+#include "common/isolated.h"
+#include "check/workcost.h"
 
 namespace {
 const char kHelp[] =

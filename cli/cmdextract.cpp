@@ -5,12 +5,12 @@
 #include <limits>
 
 #include "args.h"
-#include "audioimport.h"
+#include "import/audioimport.h"
 #include "commands.h"
-#include "fileio.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
 #include "data/gxserializer.h"
-#include "imageimport.h"
+#include "import/imageimport.h"
 #include "data/tzlib.h"
 
 namespace {

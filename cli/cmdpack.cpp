@@ -7,21 +7,21 @@
 #include <unistd.h>
 
 #include "args.h"
-#include "audioimport.h"
+#include "import/audioimport.h"
 #include "commands.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/cp1252.h"
-#include "deflate.h"
-#include "fileio.h"
+#include "common/deflate.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
-#include "imageimport.h"
-#include "inventorscan.h"
-#include "inventortext.h"
+#include "import/imageimport.h"
+#include "common/signatures.h"
+#include "import/inventortext.h"
 #include "manifest.h"
-#include "modelimport.h"
-#include "noteimport.h"
-#include "packprogress.h"
+#include "import/modelimport.h"
+#include "import/noteimport.h"
+#include "common/packprogress.h"
 
 namespace {
 
@@ -327,26 +327,28 @@ class TPacker {
       if (!Resolve(item.File, where, path)) return false;
       if (!ImportNote(path, bytes, error, &notice)) return Fail(where + ": " + error);
       if (!notice.empty()) Progress->Remark(notice);
-      auto note = std::make_unique<TGXChunkRtf>();
-      const std::string name = item.Name.empty() ? BaseName(item.File) : item.Name;
-      if (!Identify(*note, list, chunks.GetCount(), &item, name, where) ||
-          !Stored(*note, std::move(bytes), path, where)) {
-        return false;
-      }
-      chunks.Append(std::move(note));
+      if (!AddItem<TGXChunkRtf>(list, item, std::move(bytes), path, chunks, where)) return false;
     }
     for (const TManifestItem& item : list.Movies) {
       std::vector<std::uint8_t> bytes;
       if (!Resolve(item.File, where, path)) return false;
       if (!ReadWholeFile(path, bytes, error)) return Fail(where + ": " + error);
-      auto movie = std::make_unique<TGXChunkWmv>();
-      const std::string name = item.Name.empty() ? BaseName(item.File) : item.Name;
-      if (!Identify(*movie, list, chunks.GetCount(), &item, name, where) ||
-          !Stored(*movie, std::move(bytes), path, where)) {
-        return false;
-      }
-      chunks.Append(std::move(movie));
+      if (!AddItem<TGXChunkWmv>(list, item, std::move(bytes), path, chunks, where)) return false;
     }
+    return true;
+  }
+
+  // A note or movie of an opera, named after its file when the manifest gives no name.
+  template <typename Chunk>
+  bool AddItem(const TManifestList& list, const TManifestItem& item, std::vector<std::uint8_t> bytes,
+               const std::string& path, TGXChunkList& chunks, const std::string& where) {
+    auto chunk = std::make_unique<Chunk>();
+    const std::string name = item.Name.empty() ? BaseName(item.File) : item.Name;
+    if (!Identify(*chunk, list, chunks.GetCount(), &item, name, where) ||
+        !Stored(*chunk, std::move(bytes), path, where)) {
+      return false;
+    }
+    chunks.Append(std::move(chunk));
     return true;
   }
 

@@ -1,6 +1,6 @@
 #include "manifest.h"
 
-#include "hangscene.h"
+#include "hang/hangscene.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,7 +12,7 @@
 #include <limits>
 #include <set>
 
-#include "fileio.h"
+#include "common/fileio.h"
 #include "data/gxformat.h"
 
 namespace {
@@ -264,7 +264,88 @@ class TManifestReader {
   std::string Error;
 };
 
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// A float as the shortest decimal that reads back to it, so that 4.123f is written 4.123.
+double Decimal(float value) { return QString::number(double(value), 'g', 7).toDouble(); }
+
+QJsonObject ItemObject(const TManifestItem& item) {
+  QJsonObject object;
+  if (!item.Name.empty()) object.insert("name", Text(item.Name));
+  object.insert("file", Text(item.File));
+  if (item.HasUserId) object.insert("userId", item.UserId);
+  return object;
+}
+
+QJsonArray ItemArray(const std::vector<TManifestItem>& items) {
+  QJsonArray array;
+  for (const TManifestItem& item : items) array.append(ItemObject(item));
+  return array;
+}
+
+QJsonObject ModelObject(const TManifestModel& model) {
+  QJsonObject object{{"file", Text(model.File)},
+                     {"position", QJsonArray{Decimal(model.Position[0]), Decimal(model.Position[1]),
+                                             Decimal(model.Position[2])}},
+                     {"facing", Decimal(model.Facing)}};
+  if (model.HasWork) object.insert("work", model.Work);
+  if (model.HasHeight) object.insert("height", Decimal(model.Height));
+  if (model.HasScale) object.insert("scale", Decimal(model.Scale));
+  if (model.Up != "+y") object.insert("up", Text(model.Up));
+  if (model.Front != "+z") object.insert("front", Text(model.Front));
+  if (model.Distance > 0) object.insert("distance", Decimal(model.Distance));
+  if (model.HasPlinth) {
+    const auto hex = [](float v) { return QString("%1").arg(int(std::lround(v * 255)), 2, 16, QChar('0')); };
+    const float* c = model.PlinthColour;
+    object.insert("plinth", QJsonObject{{"width", Decimal(model.PlinthWidth)},
+                                        {"depth", Decimal(model.PlinthDepth)},
+                                        {"height", Decimal(model.PlinthHeight)},
+                                        {"colour", "#" + hex(c[0]) + hex(c[1]) + hex(c[2])}});
+  }
+  return object;
+}
+
+QJsonObject ListObject(const TManifestList& list) {
+  QJsonObject object{{"id", list.Id}, {"name", Text(list.Name)}};
+  switch (list.ListKind) {
+    case TManifestList::Kind::Scene: {
+      object.insert("kind", "scene");
+      if (!list.Shape.empty()) object.insert("shape", Text(list.Shape));
+      QJsonArray textures;
+      for (const TManifestItem& texture : list.Textures) {
+        textures.append(QJsonObject{{"node", Text(texture.Node)}, {"file", Text(texture.File)}});
+      }
+      if (!textures.isEmpty()) object.insert("textures", textures);
+      QJsonArray models;
+      for (const TManifestModel& model : list.Models) models.append(ModelObject(model));
+      if (!models.isEmpty()) object.insert("models", models);
+      break;
+    }
+    case TManifestList::Kind::Sound:
+      object.insert("kind", "sound");
+      object.insert("file", Text(list.Sound.File));
+      if (list.Sound.HasUserId) object.insert("userId", list.Sound.UserId);
+      break;
+    case TManifestList::Kind::Opera:
+      object.insert("kind", "opera");
+      if (!list.Notes.empty()) object.insert("notes", ItemArray(list.Notes));
+      if (!list.Movies.empty()) object.insert("movies", ItemArray(list.Movies));
+      break;
+  }
+  return object;
+}
+
 }  // namespace
+
+std::string ManifestText(const TManifest& manifest) {
+  QJsonArray lists;
+  for (const TManifestList& list : manifest.Lists) lists.append(ListObject(list));
+  return QJsonDocument(QJsonObject{{"lists", lists}}).toJson(QJsonDocument::Indented).toStdString();
+}
+
+bool WriteManifest(const TManifest& manifest, const std::string& path, std::string& error) {
+  return WriteTextFile(path, ManifestText(manifest), error);
+}
 
 bool ReadManifest(const std::string& path, TManifest& manifest, std::string& error) {
   TManifestReader reader(path);

@@ -75,3 +75,10 @@ struct TManifest {
 
 // Reads and validates a manifest; false with "path: reason" in error.
 bool ReadManifest(const std::string& path, TManifest& manifest, std::string& error);
+
+// The manifest as JSON text that ReadManifest reads back to the same lists. Keys that hold their
+// default are left out (a model's "up" +y and "front" +z, a "distance" of 0, an item's name when
+// empty); a model's position and facing are always written. Paths are written as they are.
+std::string ManifestText(const TManifest& manifest);
+// Writes ManifestText to path; false with "path: reason" in error.
+bool WriteManifest(const TManifest& manifest, const std::string& path, std::string& error);

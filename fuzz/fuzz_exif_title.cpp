@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imagetitle.h"
+#include "import/imagetitle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> block(6 + size);

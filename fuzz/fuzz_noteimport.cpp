@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "noteimport.h"
+#include "import/noteimport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Documents would go to pandoc; without it on PATH they stop at the message that names it.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "utf8.h"
+
 namespace {
 
 // The code points of bytes 0x80 to 0x9F; 0 marks the five positions without a character.
@@ -10,56 +12,9 @@ constexpr char32_t kHighControls[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
+}  // namespace
 
-// The next code point of valid UTF-8 at position i (advanced past it); false on a broken, overlong
-// or surrogate sequence.
-bool NextCodePoint(const std::string& text, std::size_t& i, char32_t& c) {
-  const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
-  const std::uint8_t lead = byte(i);
-  int extra = 0;
-  char32_t minimum = 0;
-  if (lead < 0x80) {
-    c = lead;
-    ++i;
-    return true;
-  } else if ((lead & 0xE0) == 0xC0) {
-    extra = 1, c = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, c = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, c = lead & 0x07, minimum = 0x10000;
-  } else {
-    return false;
-  }
-  if (text.size() - i <= static_cast<std::size_t>(extra)) return false;
-  for (int k = 1; k <= extra; ++k) {
-    const std::uint8_t next = byte(i + k);
-    if ((next & 0xC0) != 0x80) return false;
-    c = (c << 6) | (next & 0x3F);
-  }
-  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-  i += static_cast<std::size_t>(extra) + 1;
-  return true;
-}
-
-bool EncodeOne(char32_t c, char& out) {
+bool EncodeCp1252(char32_t c, char& out) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
     out = static_cast<char>(c);
     return true;
@@ -73,15 +28,13 @@ bool EncodeOne(char32_t c, char& out) {
   return false;
 }
 
-}  // namespace
-
 bool Utf8ToCp1252(const std::string& utf8, std::string& bytes) {
   std::string result;
   result.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t c = 0;
     char encoded = 0;
-    if (!NextCodePoint(utf8, i, c) || !EncodeOne(c, encoded)) return false;
+    if (!NextUtf8(utf8, i, c) || !EncodeCp1252(c, encoded)) return false;
     result.push_back(encoded);
   }
   bytes = std::move(result);
@@ -105,7 +58,7 @@ bool LooksLikeUtf8(const std::string& bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t start = i;
     char32_t c = 0;
-    if (!NextCodePoint(bytes, i, c)) return false;
+    if (!NextUtf8(bytes, i, c)) return false;
     wide = wide || i - start > 1;
   }
   return wide;
@@ -124,7 +77,7 @@ bool EncodeName(const std::string& utf8, std::string& bytes) {
   std::size_t i = 0;
   char32_t c = 0;
   while (i < utf8.size()) {
-    if (!NextCodePoint(utf8, i, c)) return false;
+    if (!NextUtf8(utf8, i, c)) return false;
   }
   bytes = utf8;
   return true;

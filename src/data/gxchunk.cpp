@@ -38,7 +38,7 @@ void TGXChunk::AssignData(std::vector<std::uint8_t> bytes) {
 std::int32_t TGXChunk::ReadRecord(const std::uint8_t* bytes, std::size_t available, std::int32_t resultWhenEmpty,
                                   std::int32_t headerIncluded) {
   if (bytes == nullptr || available < std::size_t(FixedSize)) return kRecordDoesNotFit;
-  ReadFixedBlock(bytes);
+  ReadFixedBlock(TByteView(bytes, std::size_t(FixedSize)));
   if (DataLength <= 0) return resultWhenEmpty;
   if (std::size_t(DataLength) > available - std::size_t(FixedSize)) return kRecordDoesNotFit;
   // The answer is a 32-bit count; a record too long to count does not fit either.
@@ -49,11 +49,11 @@ std::int32_t TGXChunk::ReadRecord(const std::uint8_t* bytes, std::size_t availab
   return headerIncluded + FixedSize + DataLength;
 }
 
-void TGXChunk::ReadFixedBlock(const std::uint8_t* fixed) {
-  DataLength = ReadI32(fixed + kFixedDataLength);
-  Name = ReadText(fixed + kFixedName, kTextFieldSize);
-  Id = ReadI32(fixed + kFixedId);
-  UserId = ReadI32(fixed + kFixedUserId);
+void TGXChunk::ReadFixedBlock(TByteView fixed) {
+  DataLength = ReadI32(fixed, kFixedDataLength);
+  Name = ReadText(fixed, kFixedName, kTextFieldSize);
+  Id = ReadI32(fixed, kFixedId);
+  UserId = ReadI32(fixed, kFixedUserId);
   ReadTail(fixed);
   Data.clear();
 }
@@ -84,7 +84,7 @@ std::size_t TGXChunk::ReadBodyFrom(std::FILE* file) {
   std::vector<std::uint8_t> fixed(static_cast<std::size_t>(FixedSize), 0);
   std::size_t blocks = std::fread(fixed.data(), fixed.size(), 1, file);
   if (blocks != 1) return blocks;
-  ReadFixedBlock(fixed.data());
+  ReadFixedBlock(fixed);
   if (DataLength > 0) {
     const long long left = BytesLeft(file);
     if (left >= 0 && DataLength > left) return 0;  // the file cannot hold the data it announces
@@ -157,7 +157,7 @@ std::int32_t TGXChunkVrmlShape::ReadFromBuffer(const std::uint8_t* bytes, std::s
   return ReadRecord(bytes, available, 0, kChunkHeaderSize);
 }
 
-void TGXChunkWithReserved::ReadTail(const std::uint8_t* fixed) { Reserved = ReadI32(fixed + 268); }
+void TGXChunkWithReserved::ReadTail(TByteView fixed) { Reserved = ReadI32(fixed, 268); }
 void TGXChunkWithReserved::WriteTail(std::uint8_t* fixed) const { WriteI32(fixed + 268, Reserved); }
 
 TGXChunkBmp::TGXChunkBmp() : TGXChunkWithReserved(kChunkBmp, kFixedWithInt) {}
@@ -186,12 +186,12 @@ std::int32_t TGXChunkImageRawRgba::WriteToBuffer(std::uint8_t* destination, std:
   return WriteRecordTo(destination, capacity, true);
 }
 
-void TGXChunkImageRawRgba::ReadTail(const std::uint8_t* fixed) {
-  Width = ReadI32(fixed + 268);
-  Height = ReadI32(fixed + 272);
-  Reserved = ReadI32(fixed + 276);
-  Components = ReadI32(fixed + 280);
-  std::memcpy(ReservedText.data(), fixed + 284, ReservedText.size());
+void TGXChunkImageRawRgba::ReadTail(TByteView fixed) {
+  Width = ReadI32(fixed, 268);
+  Height = ReadI32(fixed, 272);
+  Reserved = ReadI32(fixed, 276);
+  Components = ReadI32(fixed, 280);
+  fixed.CopyTo(284, ReservedText.data(), ReservedText.size());
 }
 
 void TGXChunkImageRawRgba::WriteTail(std::uint8_t* fixed) const {
@@ -223,10 +223,10 @@ std::int32_t TGXChunkCamera::WriteToBuffer(std::uint8_t* destination, std::size_
 
 std::int32_t TGXChunkCamera::SetData(const std::uint8_t* b, std::int32_t n) { return SetOwnData(b, n); }
 
-void TGXChunkCamera::ReadTail(const std::uint8_t* fixed) {
-  std::memcpy(ReservedHead.data(), fixed + 268, ReservedHead.size());
-  for (int i = 0; i < 3; ++i) Pos[std::size_t(i)] = ReadF64(fixed + 544 + 8 * i);
-  std::memcpy(ReservedTail.data(), fixed + 568, ReservedTail.size());
+void TGXChunkCamera::ReadTail(TByteView fixed) {
+  fixed.CopyTo(268, ReservedHead.data(), ReservedHead.size());
+  for (int i = 0; i < 3; ++i) Pos[std::size_t(i)] = ReadF64(fixed, 544 + 8 * std::size_t(i));
+  fixed.CopyTo(568, ReservedTail.data(), ReservedTail.size());
 }
 
 void TGXChunkCamera::WriteTail(std::uint8_t* fixed) const {

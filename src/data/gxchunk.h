@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
+
 // A file that cannot be created or written (the framework's file-creation error).
 class EFCreateError : public std::runtime_error {
  public:
@@ -42,7 +44,7 @@ class TGXChunk {
 
   // Reads a fixed block alone (the common fields and the class's own) and drops any data; the
   // caller supplies the data bytes afterwards. Used by readers that fetch the data themselves.
-  void ReadFixedBlock(const std::uint8_t* fixed);
+  void ReadFixedBlock(gx::TByteView fixed);
   // True for the classes whose records must carry data (DataLength above 0): a record of such a
   // class without data is malformed.
   virtual bool RequiresData() const { return false; }
@@ -69,7 +71,7 @@ class TGXChunk {
   TGXChunk(std::int32_t type, int fixedSize) : Type(type), FixedSize(fixedSize) {}
 
   // The type-specific part of the fixed block, from offset 268 to its end.
-  virtual void ReadTail(const std::uint8_t* fixed) = 0;
+  virtual void ReadTail(gx::TByteView fixed) = 0;
   virtual void WriteTail(std::uint8_t* fixed) const = 0;
 
   // The parts every class shares; the classes choose the policies.
@@ -96,7 +98,7 @@ class TGXChunkWithData : public TGXChunk {
 
  protected:
   using TGXChunk::TGXChunk;
-  void ReadTail(const std::uint8_t*) override {}
+  void ReadTail(gx::TByteView) override {}
   void WriteTail(std::uint8_t*) const override {}
 };
 
@@ -141,7 +143,7 @@ class TGXChunkWithReserved : public TGXChunkWithData {
 
  protected:
   using TGXChunkWithData::TGXChunkWithData;
-  void ReadTail(const std::uint8_t* fixed) override;
+  void ReadTail(gx::TByteView fixed) override;
   void WriteTail(std::uint8_t* fixed) const override;
 };
 
@@ -177,7 +179,7 @@ class TGXChunkImageRawRgba : public TGXChunk {
   std::array<std::uint8_t, 256> ReservedText{};
 
  protected:
-  void ReadTail(const std::uint8_t* fixed) override;
+  void ReadTail(gx::TByteView fixed) override;
   void WriteTail(std::uint8_t* fixed) const override;
 };
 
@@ -196,7 +198,7 @@ class TGXChunkCamera : public TGXChunk {
   std::array<std::uint8_t, 56> ReservedTail{};
 
  protected:
-  void ReadTail(const std::uint8_t* fixed) override;
+  void ReadTail(gx::TByteView fixed) override;
   void WriteTail(std::uint8_t* fixed) const override;
 };
 

@@ -71,12 +71,12 @@ std::int32_t TGXChunkList::ReadFrom(TBlobSource& source) {
 
   std::array<std::uint8_t, kListHeaderSize> listHeader{};
   source.Read(0, listHeader.data(), listHeader.size());
-  Magic = ReadText(listHeader.data() + kListMagic, kMagicFieldSize);
-  Name = ReadText(listHeader.data() + kListName, kTextFieldSize);
-  Id = ReadI32(listHeader.data() + kListId);
-  UserId = ReadI32(listHeader.data() + kListUserId);
+  Magic = ReadText(listHeader, kListMagic, kMagicFieldSize);
+  Name = ReadText(listHeader, kListName, kTextFieldSize);
+  Id = ReadI32(listHeader, kListId);
+  UserId = ReadI32(listHeader, kListUserId);
   HeaderType = listHeader[kListType];
-  ChunkCount = ReadI32(listHeader.data() + kListChunkCount);
+  ChunkCount = ReadI32(listHeader, kListChunkCount);
   Type = HeaderType;
 
   std::array<std::uint8_t, kChunkHeaderSize> header{};
@@ -87,18 +87,18 @@ std::int32_t TGXChunkList::ReadFrom(TBlobSource& source) {
     // chunk magic and a type that has a class; anything else ends the parse here.
     if (position >= size || size - position < header.size()) return 0;
     source.Read(position, header.data(), header.size());
-    if (!SameTextIgnoringCase(header.data() + kChunkMagic, kMagicFieldSize, kChunkMagicText)) return 0;
-    const std::int32_t type = ReadI32(header.data() + kChunkType);
+    if (!SameTextIgnoringCase(header, kChunkMagic, kMagicFieldSize, kChunkMagicText)) return 0;
+    const std::int32_t type = ReadI32(header, kChunkType);
     if (!IsParsedChunkType(type)) return 0;
     position += header.size();
 
     std::unique_ptr<TGXChunk> chunk = CreateChunk(type);
-    chunk->Magic = ReadText(header.data() + kChunkMagic, kMagicFieldSize);
+    chunk->Magic = ReadText(header, kChunkMagic, kMagicFieldSize);
     const std::size_t fixedSize = std::size_t(chunk->GetFixedSize());
     if (size - position < fixedSize) return 0;
     fixed.resize(fixedSize);
     source.Read(position, fixed.data(), fixedSize);
-    chunk->ReadFixedBlock(fixed.data());
+    chunk->ReadFixedBlock(fixed);
     position += fixedSize;
     // Each class's record is its header, its fixed block and DataLength bytes (a shape's own
     // count includes the header it follows; the position lands after the record all the same).

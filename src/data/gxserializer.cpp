@@ -83,11 +83,11 @@ void THeaderBlock::Assign(const std::uint8_t* bytes, std::size_t length) {
 }
 
 bool THeaderBlock::SignatureMatches() const {
-  return Bytes.size() == std::size_t(kHeaderBlockSize) && SameTextIgnoringCase(Bytes.data(), Bytes.size(), kSignature);
+  return Bytes.size() == std::size_t(kHeaderBlockSize) && SameTextIgnoringCase(Bytes, 0, Bytes.size(), kSignature);
 }
 
 std::int32_t THeaderBlock::StoredListCount() const {
-  return Bytes.size() < std::size_t(kHeaderBlockSize) ? 0 : ReadI32(Bytes.data() + kListCountOffset);
+  return Bytes.size() < std::size_t(kHeaderBlockSize) ? 0 : ReadI32(Bytes, kListCountOffset);
 }
 
 std::vector<TDirectoryEntry> THeaderBlock::Directory() const {
@@ -95,14 +95,14 @@ std::vector<TDirectoryEntry> THeaderBlock::Directory() const {
   std::vector<TDirectoryEntry> entries;
   entries.reserve(std::size_t(count));
   for (std::int32_t i = 0; i < count; ++i) {
-    const std::uint8_t* e = Bytes.data() + kDirectoryOffset + std::size_t(i) * kDirectoryEntrySize;
+    const std::size_t e = kDirectoryOffset + std::size_t(i) * kDirectoryEntrySize;
     TDirectoryEntry entry;
-    entry.Name = ReadText(e + kEntryName, kTextFieldSize);
-    entry.Id = ReadI32(e + kEntryId);
-    entry.UserId = ReadI32(e + kEntryUserId);
-    entry.Size = ReadI32(e + kEntrySize);
-    entry.Type = ReadI32(e + kEntryType);
-    entry.Offset = ReadI32(e + kEntryOffset);
+    entry.Name = ReadText(Bytes, e + kEntryName, kTextFieldSize);
+    entry.Id = ReadI32(Bytes, e + kEntryId);
+    entry.UserId = ReadI32(Bytes, e + kEntryUserId);
+    entry.Size = ReadI32(Bytes, e + kEntrySize);
+    entry.Type = ReadI32(Bytes, e + kEntryType);
+    entry.Offset = ReadI32(Bytes, e + kEntryOffset);
     entries.push_back(std::move(entry));
   }
   return entries;

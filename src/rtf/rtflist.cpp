@@ -93,6 +93,15 @@ void TRtfListNumbering::AddOverride(int overrideNumber, const TRtfListOverride& 
   Overrides[overrideNumber] = entry;
 }
 
+namespace {
+
+// A level's definition: the override's own where it replaces the list's.
+const TRtfListLevel& LevelOf(const TRtfListOverride& over, const TRtfList& list, int k) {
+  return over.Replaces[k] ? over.Levels[k] : list.Levels[std::min(static_cast<std::size_t>(k), list.Levels.size() - 1)];
+}
+
+}  // namespace
+
 bool TRtfListNumbering::NextMark(int overrideNumber, int level, QString& mark) {
   const auto entry = Overrides.find(overrideNumber);
   if (entry == Overrides.end()) return false;
@@ -100,28 +109,33 @@ bool TRtfListNumbering::NextMark(int overrideNumber, int level, QString& mark) {
   const auto found = Lists.find(over.ListId);
   if (found == Lists.end() || found->second.Levels.empty()) return false;
   const TRtfList& list = found->second;
-  const int levels = static_cast<int>(list.Levels.size());
   level = std::max(0, std::min(level, RtfMaxListLevels - 1));
-  const auto definition = [&](int k) -> const TRtfListLevel& {
-    return over.Replaces[k] ? over.Levels[k] : list.Levels[std::min(k, levels - 1)];
-  };
-
   TCounters& counters = Counters[list.Id];
+  Count(counters, overrideNumber, level, over, list);
+  mark = WriteMark(counters, level, over, list);
+  return true;
+}
+
+void TRtfListNumbering::Count(TCounters& counters, int overrideNumber, int level, const TRtfListOverride& over,
+                              const TRtfList& list) {
   if (over.StartAt[level] >= 0 && StartedAgain.insert({overrideNumber, level}).second) {
     counters.Value[level] = over.StartAt[level];
     counters.Used[level] = true;
   } else if (!counters.Used[level]) {
-    counters.Value[level] = definition(level).StartAt;
+    counters.Value[level] = LevelOf(over, list, level).StartAt;
     counters.Used[level] = true;
   } else if (counters.Value[level] < MaxNumber) {
     ++counters.Value[level];
   }
   for (int k = level + 1; k < RtfMaxListLevels; ++k)
-    if (!definition(k).NoRestart) counters.Used[k] = false;
+    if (!LevelOf(over, list, k).NoRestart) counters.Used[k] = false;
+}
 
-  const TRtfListLevel& own = definition(level);
-  mark.clear();
-  if (own.NumberFormat == 255) return true;  // a level without marks
+QString TRtfListNumbering::WriteMark(const TCounters& counters, int level, const TRtfListOverride& over,
+                                     const TRtfList& list) {
+  const TRtfListLevel& own = LevelOf(over, list, level);
+  if (own.NumberFormat == 255) return QString();  // a level without marks
+  QString mark;
   for (int i = 0; i < own.Text.size(); ++i) {
     const char16_t c = own.Text.at(i).unicode();
     const bool place = own.NumberPlaces.empty()
@@ -129,8 +143,9 @@ bool TRtfListNumbering::NextMark(int overrideNumber, int level, QString& mark) {
                            : std::find(own.NumberPlaces.begin(), own.NumberPlaces.end(), i) != own.NumberPlaces.end();
     if (place && c < RtfMaxListLevels) {
       const int k = c;
-      const int value = k == level ? counters.Value[level] : counters.Used[k] ? counters.Value[k] : definition(k).StartAt;
-      mark += RtfListNumber(value, own.Legal ? 0 : definition(k).NumberFormat);
+      const TRtfListLevel& numbered = LevelOf(over, list, k);
+      const int value = k == level ? counters.Value[level] : counters.Used[k] ? counters.Value[k] : numbered.StartAt;
+      mark += RtfListNumber(value, own.Legal ? 0 : numbered.NumberFormat);
     } else if (c >= 0x20) {
       mark += RtfMarkCharacter(own.Text.at(i), TRtfSymbolFont::None);
     }
@@ -141,7 +156,7 @@ bool TRtfListNumbering::NextMark(int overrideNumber, int level, QString& mark) {
   mark = Limited(mark);
   if (own.Follow == 0) mark += QLatin1Char('\t');
   if (own.Follow == 1) mark += QLatin1Char(' ');
-  return true;
+  return mark;
 }
 
 QString TRtfListNumbering::NextOldMark(const TRtfOldNumbering& numbering) {

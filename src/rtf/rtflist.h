@@ -90,6 +90,10 @@ class TRtfListNumbering {
     bool Used[RtfMaxListLevels] = {};
   };
 
+  // Moves the list's numbers on for an item at level, and answers the item's mark.
+  void Count(TCounters& counters, int overrideNumber, int level, const TRtfListOverride& over, const TRtfList& list);
+  static QString WriteMark(const TCounters& counters, int level, const TRtfListOverride& over, const TRtfList& list);
+
   std::map<int, TRtfList> Lists;
   std::map<int, TRtfListOverride> Overrides;
   std::map<int, TCounters> Counters;  // per list id

@@ -1,5 +1,7 @@
 #include "rtftable.h"
 
+#include "rtfgroupstate.h"
+
 #include <QTextCursor>
 #include <QTextLength>
 #include <QTextTable>
@@ -9,12 +11,9 @@
 #include <algorithm>
 
 namespace {
-constexpr double TwipsPerPixel = 15.0;  // 1440 twips per inch at 96 pixels per inch
-constexpr int MaxTwips = 31680;         // 22 inches: the widest page a writer offers
-
 constexpr int MaxMergesPerTable = 256;
 
-double Pixels(int twips) { return std::max(-MaxTwips, std::min(MaxTwips, twips)) / TwipsPerPixel; }
+double Pixels(int twips) { return RtfClamp(twips, -RtfMaxIndentTwips, RtfMaxIndentTwips) / RtfTwipsPerPixel; }
 
 QTextCharFormat::VerticalAlignment CellAlignment(Qt::Alignment align) {
   if (align & Qt::AlignVCenter) return QTextCharFormat::AlignMiddle;
@@ -26,6 +25,36 @@ QBrush BorderBrush(const TRtfBorder& border, const std::vector<QColor>& colors) 
   if (border.Color >= 0 && static_cast<std::size_t>(border.Color) < colors.size() && colors[border.Color].isValid())
     return colors[border.Color];
   return QColor(Qt::black);
+}
+
+// A cell's format from its definition: alignment, shading, padding (the row's gap where the cell
+// gives none) and borders.
+QTextTableCellFormat CellFormat(QTextTableCellFormat format, const TRtfCellDef& def, int gapTwips,
+                                const std::vector<QColor>& colors) {
+  format.setVerticalAlignment(CellAlignment(def.VerticalAlign));
+  if (def.Shading >= 0 && static_cast<std::size_t>(def.Shading) < colors.size() && colors[def.Shading].isValid())
+    format.setBackground(colors[def.Shading]);
+  format.setLeftPadding(std::max(0.0, Pixels(def.PadLeftTwips >= 0 ? def.PadLeftTwips : gapTwips)));
+  format.setRightPadding(std::max(0.0, Pixels(def.PadRightTwips >= 0 ? def.PadRightTwips : gapTwips)));
+  format.setTopPadding(std::max(0.0, Pixels(def.PadTopTwips)));
+  format.setBottomPadding(std::max(0.0, Pixels(def.PadBottomTwips)));
+  const TRtfBorder& top = def.Borders[0];
+  const TRtfBorder& leftBorder = def.Borders[1];
+  const TRtfBorder& bottom = def.Borders[2];
+  const TRtfBorder& right = def.Borders[3];
+  const auto width_of = [](const TRtfBorder& b) { return b.Present ? std::max(1.0, Pixels(b.WidthTwips)) : 0.0; };
+  format.setTopBorder(width_of(top));
+  format.setLeftBorder(width_of(leftBorder));
+  format.setBottomBorder(width_of(bottom));
+  format.setRightBorder(width_of(right));
+  format.setTopBorderBrush(BorderBrush(top, colors));
+  format.setLeftBorderBrush(BorderBrush(leftBorder, colors));
+  format.setBottomBorderBrush(BorderBrush(bottom, colors));
+  format.setRightBorderBrush(BorderBrush(right, colors));
+  for (const auto side : {&QTextTableCellFormat::setTopBorderStyle, &QTextTableCellFormat::setLeftBorderStyle,
+                          &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setRightBorderStyle})
+    (format.*side)(QTextFrameFormat::BorderStyle_Solid);
+  return format;
 }
 }  // namespace
 
@@ -85,31 +114,7 @@ bool TRtfTables::EndRow(int level, const TRtfRowDef& definition, const std::vect
 
     QTextTableCell cell = table->cellAt(open.Row, i);
     if (!cell.isValid()) continue;
-    QTextTableCellFormat format = cell.format().toTableCellFormat();
-    format.setVerticalAlignment(CellAlignment(def.VerticalAlign));
-    if (def.Shading >= 0 && static_cast<std::size_t>(def.Shading) < colors.size() && colors[def.Shading].isValid())
-      format.setBackground(colors[def.Shading]);
-    format.setLeftPadding(std::max(0.0, Pixels(def.PadLeftTwips >= 0 ? def.PadLeftTwips : definition.GapTwips)));
-    format.setRightPadding(std::max(0.0, Pixels(def.PadRightTwips >= 0 ? def.PadRightTwips : definition.GapTwips)));
-    format.setTopPadding(std::max(0.0, Pixels(def.PadTopTwips)));
-    format.setBottomPadding(std::max(0.0, Pixels(def.PadBottomTwips)));
-    const TRtfBorder& top = def.Borders[0];
-    const TRtfBorder& leftBorder = def.Borders[1];
-    const TRtfBorder& bottom = def.Borders[2];
-    const TRtfBorder& right = def.Borders[3];
-    const auto width_of = [](const TRtfBorder& b) { return b.Present ? std::max(1.0, Pixels(b.WidthTwips)) : 0.0; };
-    format.setTopBorder(width_of(top));
-    format.setLeftBorder(width_of(leftBorder));
-    format.setBottomBorder(width_of(bottom));
-    format.setRightBorder(width_of(right));
-    format.setTopBorderBrush(BorderBrush(top, colors));
-    format.setLeftBorderBrush(BorderBrush(leftBorder, colors));
-    format.setBottomBorderBrush(BorderBrush(bottom, colors));
-    format.setRightBorderBrush(BorderBrush(right, colors));
-    for (const auto side : {&QTextTableCellFormat::setTopBorderStyle, &QTextTableCellFormat::setLeftBorderStyle,
-                            &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setRightBorderStyle})
-      (format.*side)(QTextFrameFormat::BorderStyle_Solid);
-    cell.setFormat(format);
+    cell.setFormat(CellFormat(cell.format().toTableCellFormat(), def, definition.GapTwips, colors));
   }
 
   // A row with fewer cells than the table: its last cell spans the rest. (Each merge costs a pass
@@ -119,7 +124,15 @@ bool TRtfTables::EndRow(int level, const TRtfRowDef& definition, const std::vect
     ++open.Merges;
   }
 
-  QTextTableFormat format = table->format();
+  SetColumnWidths(open, definition);
+  open.RowOpen = false;
+  open.CursorInCell = false;
+  open.Column = 0;
+  return true;
+}
+
+void TRtfTables::SetColumnWidths(TOpenTable& open, const TRtfRowDef& definition) {
+  QTextTableFormat format = open.Table->format();
   QVector<QTextLength> constraints;
   for (const double width : open.Widths)
     constraints.append(width > 0 ? QTextLength(QTextLength::FixedLength, width) : QTextLength());
@@ -127,13 +140,8 @@ bool TRtfTables::EndRow(int level, const TRtfRowDef& definition, const std::vect
   if (constraints != format.columnWidthConstraints() || leftMargin != format.leftMargin()) {
     format.setColumnWidthConstraints(constraints);
     format.setLeftMargin(leftMargin);
-    table->setFormat(format);
+    open.Table->setFormat(format);
   }
-
-  open.RowOpen = false;
-  open.CursorInCell = false;
-  open.Column = 0;
-  return true;
 }
 
 void TRtfTables::OpenTable(const TRtfRowDef& definition) {

@@ -83,6 +83,8 @@ class TRtfTables {
   };
 
   void OpenTable(const TRtfRowDef& definition);
+  // Gives the table's columns the widest widths its rows have defined, and its first row's indent.
+  void SetColumnWidths(TOpenTable& open, const TRtfRowDef& definition);
   void CloseInnermost();
   // Answers false when the table had to be closed instead (no more cells).
   bool MoveToCell(TOpenTable& open);

@@ -52,6 +52,9 @@ class TRtfTokenizer {
     return true;
   }
   TRtfToken ReadControl();
+  TRtfToken ReadHexByte();
+  TRtfToken ReadWord();
+  bool ReadParameter(std::int32_t& parameter);
 
   const char* Data;
   std::size_t Size;

@@ -81,24 +81,25 @@ SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* e
   }
   if (node == nullptr && errors != nullptr) errors->append("the shape text holds no node\n");
   if (node != nullptr && ignored != nullptr) {
-    node->ref();
-    // The input remembers every DEF it read, and a later USE may name one: each node read stays
-    // alive until the reading is over.
-    std::vector<SoNode*> more;
-    for (;;) {
-      SoNode* next = nullptr;
-      const bool read = SoDB::read(&input, next);
-      if (next != nullptr) {
-        next->ref();
-        more.push_back(next);
-      }
-      if (!read || next == nullptr) break;
-      ++*ignored;
-    }
-    for (SoNode* next : more) next->unref();
-    node->unrefNoDelete();
+    TCoinRef<SoNode> first(node);
+    std::vector<TCoinRef<SoNode>> more;
+    ReadRemainingNodes(input, more);
+    *ignored = static_cast<int>(more.size());
+    more.clear();
+    node = first.release();
   }
   return node;
+}
+
+bool ReadRemainingNodes(SoInput& input, std::vector<TCoinRef<SoNode>>& nodes) {
+  for (;;) {
+    SoNode* next = nullptr;
+    const bool read = SoDB::read(&input, next);
+    TCoinRef<SoNode> held(next);  // a broken node goes at once
+    if (!read) return false;
+    if (next == nullptr) return true;
+    nodes.push_back(std::move(held));
+  }
 }
 
 SoNode* ReadShapeChunk(const TGXChunk& chunk, std::string* errors, int* ignored) {

@@ -5,7 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "coinref.h"
+
+class SoInput;
 class SoNode;
 class TGXChunk;
 
@@ -19,6 +23,11 @@ void InitSceneLibrary();
 // (they are read to count them, then dropped, as the program never sees them).
 SoNode* ReadShapeText(const std::uint8_t* text, std::size_t size, std::string* errors = nullptr,
                       int* ignored = nullptr);
+
+// Reads the top-level nodes left in input, in order, until its end. The input remembers every DEF
+// it read and a later USE may name one, so each node is held until the caller lets them all go.
+// False at a read error, with the nodes read before it (not the broken one) kept.
+bool ReadRemainingNodes(SoInput& input, std::vector<TCoinRef<SoNode>>& nodes);
 
 // Inflates a shape chunk's packed text and reads it. Null when the stream does not inflate (the
 // reason goes to `errors`) or Coin cannot read the text.

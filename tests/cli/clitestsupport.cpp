@@ -14,6 +14,7 @@
 
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
+#include "testutil.h"
 
 namespace fs = std::filesystem;
 
@@ -155,23 +156,10 @@ TSample MakeSample(const TScratch& scratch) {
 }
 
 namespace {
-std::unique_ptr<TGXChunkList> NewList(std::int32_t id, std::uint8_t type, const std::string& name) {
-  auto list = std::make_unique<TGXChunkList>();
-  list->Id = id;
-  list->UserId = id;
-  list->Type = type;
-  list->Name = name;
-  return list;
-}
-
 template <typename Chunk>
 Chunk& AddChunk(TGXChunkList& list, std::int32_t id, std::int32_t userId, const std::string& name,
                 std::vector<std::uint8_t> data) {
-  auto chunk = std::make_unique<Chunk>();
-  chunk->Id = id;
-  chunk->UserId = userId;
-  chunk->Name = name;
-  chunk->AssignData(std::move(data));
+  auto chunk = testutil::MakeChunk<Chunk>(name, id, userId, std::move(data));
   Chunk& ref = *chunk;
   list.Append(std::move(chunk));
   return ref;
@@ -180,9 +168,9 @@ Chunk& AddChunk(TGXChunkList& list, std::int32_t id, std::int32_t userId, const 
 
 THandMade THandMade::Clean() {
   THandMade file;
-  auto room = NewList(110, gx::kListScene, "Sala");
+  auto room = testutil::MakeList("Sala", 110, gx::kListScene);
   AddChunk<TGXChunkVrmlShape>(*room, 110, 0, "room", Deflated(kRoomScene));
-  auto works = NewList(120, gx::kListScene, "Opere");
+  auto works = testutil::MakeList("Opere", 120, gx::kListScene);
   AddChunk<TGXChunkVrmlShape>(*works, 120, 0, "works", Deflated(WorksScene({301})));
   auto& texture = AddChunk<TGXChunkImageRawRgba>(*works, 120, 1, "TEX_301", Deflated(std::string(2 * 3 * 3, '\x7f')));
   texture.Width = 2;
@@ -192,11 +180,11 @@ THandMade THandMade::Clean() {
   floor.Width = 1;
   floor.Height = 1;
   floor.Components = 3;
-  auto sound = NewList(201, gx::kListSound, "Preludio");
+  auto sound = testutil::MakeList("Preludio", 201, gx::kListSound);
   std::string square;  // a quarter of a second of a square wave, loud enough to hear
   for (int i = 0; i < 11025 / 4; ++i) square += (i / 25) % 2 != 0 ? std::string("\x00\x10", 2) : std::string("\x00\xf0", 2);
   AddChunk<TGXChunkWav>(*sound, 201, 0, "tune", Deflated(square));
-  auto opera = NewList(301, gx::kListOpera, "Nativit\xe0");
+  auto opera = testutil::MakeList("Nativit\xe0", 301, gx::kListOpera);
   AddChunk<TGXChunkRtf>(*opera, 301, 0, "Scheda", {'{', '\\', 'r', 't', 'f', '1', '}'});
   file.Lists.push_back(std::move(room));
   file.Lists.push_back(std::move(works));

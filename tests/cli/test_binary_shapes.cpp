@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
-#include "inventortext.h"
+#include "import/inventortext.h"
 #include "scene/shapereader.h"
 
 namespace {

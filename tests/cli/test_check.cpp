@@ -7,7 +7,7 @@
 
 #include "data/bytes.h"
 #include "clitestsupport.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/gxformat.h"
 #include "data/gxwriter.h"
 
@@ -111,16 +111,16 @@ TEST_F(Damage, RecordsMustFillTheirBlobExactly) {
   std::vector<std::uint8_t> bytes = CleanBytes();
   // Claim one byte less for the opera's blob: its record no longer fits.
   const std::size_t size = EntryField(3, gx::kEntrySize);
-  gx::WriteI32(bytes.data() + size, gx::ReadI32(bytes.data() + size) - 1);
+  gx::WriteI32(bytes.data() + size, gx::ReadI32(bytes, size) - 1);
   ExpectOneProblem(CheckBytes(bytes), "runs past the end of the blob");
 
   bytes = CleanBytes();
   bytes.insert(bytes.end(), 5, 0);
-  gx::WriteI32(bytes.data() + size, gx::ReadI32(bytes.data() + size) + 5);
+  gx::WriteI32(bytes.data() + size, gx::ReadI32(bytes, size) + 5);
   ExpectOneProblem(CheckBytes(bytes), "5 bytes after its last record");
 
   bytes = CleanBytes();
-  const std::size_t record = std::size_t(gx::ReadI32(bytes.data() + EntryField(3, gx::kEntryOffset))) + gx::kListHeaderSize;
+  const std::size_t record = std::size_t(gx::ReadI32(bytes, EntryField(3, gx::kEntryOffset))) + gx::kListHeaderSize;
   bytes[record] = 'X';  // the chunk magic
   ExpectOneProblem(CheckBytes(bytes), "no GXCHUNK magic");
   bytes[record] = 'G';

@@ -130,7 +130,7 @@ TEST_F(Content, RecordsBeforeAMalformedOneAreStillLookedAt) {
   ASSERT_TRUE(file.Write(scratch.Path("f.bin")));
   std::vector<std::uint8_t> bytes = LoadBytes(scratch.Path("f.bin"));
   // The second record's magic: the second GXCHUNK of the opera's blob, the last list of the file.
-  const std::size_t blob = std::size_t(gx::ReadI32(bytes.data() + gx::kDirectoryOffset + 3 * gx::kDirectoryEntrySize + gx::kEntryOffset));
+  const std::size_t blob = std::size_t(gx::ReadI32(bytes, gx::kDirectoryOffset + 3 * gx::kDirectoryEntrySize + gx::kEntryOffset));
   const std::string text(bytes.begin(), bytes.end());
   const std::size_t second = text.find("GXCHUNK", text.find("GXCHUNK", blob) + 1);
   ASSERT_NE(second, std::string::npos);

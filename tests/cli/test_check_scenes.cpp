@@ -18,8 +18,8 @@
 #include <thread>
 
 #include "clitestsupport.h"
-#include "datacheck.h"
-#include "isolated.h"
+#include "check/datacheck.h"
+#include "common/isolated.h"
 
 namespace {
 

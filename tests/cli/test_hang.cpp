@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "clitestsupport.h"
-#include "hanglayout.h"
-#include "imagetitle.h"
+#include "hang/hanglayout.h"
+#include "import/imagetitle.h"
 #include "data/tdatabanker.h"
 
 namespace fs = std::filesystem;

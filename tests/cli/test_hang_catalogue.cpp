@@ -11,8 +11,8 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
-#include "hangcatalogue.h"
-#include "hangsize.h"
+#include "hang/hangcatalogue.h"
+#include "hang/hangsize.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "hanglayout.h"
+#include "hang/hanglayout.h"
 
 namespace {
 

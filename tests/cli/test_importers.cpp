@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <sndfile.h>
 
-#include "audioimport.h"
+#include "import/audioimport.h"
 #include "clitestsupport.h"
 #include "data/gxformat.h"
 #include "data/gxserializer.h"
-#include "imageimport.h"
-#include "noteimport.h"
-#include "runprogram.h"
+#include "import/imageimport.h"
+#include "import/noteimport.h"
+#include "import/runprogram.h"
 #include "data/tzlib.h"
 
 namespace {

@@ -6,31 +6,17 @@
 
 #include "clitestsupport.h"
 #include "data/gxformat.h"
-#include "data/gxwriter.h"
+#include "testutil.h"
 
 namespace {
 
 TEST(Ls, ListsTheDirectoryTabSeparatedWithUtf8Names) {
   TScratch scratch;
-  TGXChunkList sound;
-  sound.Id = sound.UserId = 301;
-  sound.Type = gx::kListSound;
-  sound.Name = "Bolero";
-  auto wave = std::make_unique<TGXChunkWav>();
-  wave->Name = "bolero";
-  wave->Id = wave->UserId = 1;
-  wave->AssignData(std::vector<std::uint8_t>(10000, 0x55));
-  sound.Append(std::move(wave));
-  TGXChunkList opera;
-  opera.Id = 302;
-  opera.UserId = 9;
-  opera.Type = gx::kListOpera;
-  opera.Name = "Citt\xe0";
-  TGXFileWriter writer;
-  ASSERT_TRUE(writer.Open(scratch.Path("f.bin")));
-  ASSERT_TRUE(writer.AppendList(sound));
-  ASSERT_TRUE(writer.AppendList(opera));
-  ASSERT_TRUE(writer.Finish());
+  auto sound = testutil::MakeList("Bolero", 301, gx::kListSound);
+  sound->Append(testutil::MakeChunk<TGXChunkWav>("bolero", 1, 1, testutil::Bytes(10000, 0x55)));
+  auto opera = testutil::MakeList("Citt\xe0", 302, gx::kListOpera);
+  opera->UserId = 9;
+  testutil::WriteDataFile(scratch.Path("f.bin"), {sound.get(), opera.get()});
 
   const TRun run = RunTool({"ls", scratch.Path("f.bin")});
   EXPECT_EQ(run.Status, 0);
@@ -51,24 +37,12 @@ TEST(Ls, ListsTheDirectoryTabSeparatedWithUtf8Names) {
 
 TEST(Dump, PrintsTheChunkListDumpThenANewline) {
   TScratch scratch;
-  TGXChunkList scene;
-  scene.Id = scene.UserId = 110;
-  scene.Type = gx::kListScene;
-  scene.Name = "sala";
-  auto shape = std::make_unique<TGXChunkVrmlShape>();
-  shape->Name = "room";
-  shape->Id = shape->UserId = 7;
-  shape->AssignData(std::vector<std::uint8_t>(1000, 1));
-  scene.Append(std::move(shape));
-  auto camera = std::make_unique<TGXChunkCamera>();
-  camera->Name = "view";
-  camera->Id = camera->UserId = 8;
+  auto scene = testutil::MakeList("sala", 110, gx::kListScene);
+  scene->Append(testutil::MakeChunk<TGXChunkVrmlShape>("room", 7, 7, testutil::Bytes(1000, 1)));
+  auto camera = testutil::MakeChunk<TGXChunkCamera>("view", 8, 8);
   camera->Pos = {1.0, 2.5, -3.0};
-  scene.Append(std::move(camera));
-  TGXFileWriter writer;
-  ASSERT_TRUE(writer.Open(scratch.Path("f.bin")));
-  ASSERT_TRUE(writer.AppendList(scene));
-  ASSERT_TRUE(writer.Finish());
+  scene->Append(std::move(camera));
+  testutil::WriteDataFile(scratch.Path("f.bin"), {scene.get()});
 
   const TRun run = RunTool({"dump", scratch.Path("f.bin"), "110"});
   EXPECT_EQ(run.Status, 0);

@@ -12,11 +12,12 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
-#include "datacheck.h"
+#include "check/datacheck.h"
 #include "data/gxserializer.h"
-#include "modelmesh.h"
-#include "modelplacement.h"
-#include "modelsimplify.h"
+#include "import/modelmesh.h"
+#include "import/modelplacement.h"
+#include "import/modelsimplify.h"
+#include "scene/coinref.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "scene/workqueries.h"
@@ -223,6 +224,26 @@ TEST_F(ModelPackTest, TheCheckerPassesWhatPackWroteAndTellsWhatEachWorkCosts) {
   EXPECT_NE(check.Err.find("work 401: 12 faces, "), std::string::npos) << check.Err;
 }
 
+// The works' list of scratch's manifest.json packed on its own (--force keeps a file without
+// rooms or operas) and its scene, held; the scene is empty, the failure reported, when the
+// packing, the reading or the building fails.
+struct TPackedWorks {
+  std::unique_ptr<TGXChunkList> List;
+  TCoinRef<SoNode> Scene;
+};
+TPackedWorks PackWorks(const TScratch& scratch) {
+  TPackedWorks packed;
+  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  if (run.Status != 0) return packed;
+  packed.List = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
+  EXPECT_NE(packed.List, nullptr);
+  if (packed.List == nullptr) return packed;
+  packed.Scene = TCoinRef<SoNode>(BuildSceneFromList(*packed.List));
+  EXPECT_NE(packed.Scene.get(), nullptr);
+  return packed;
+}
+
 // A model's own shape and its models share the one shape chunk the program reads.
 TEST(ModelPack, AListsShapeAndItsModelsBecomeOneShapeText) {
   if (MissingMaterial()) GTEST_SKIP() << "assimp-testmodels is not installed";
@@ -231,14 +252,10 @@ TEST(ModelPack, AListsShapeAndItsModelsBecomeOneShapeText) {
   SaveText(scratch.Path("manifest.json"), R"({ "lists": [
     { "kind": "scene", "id": 120, "name": "Opere", "shape": "room.iv",
       "models": [ { "file": ")" + Works()[3].File + R"(", "work": 404, "position": [1, 0, 1] } ] } ] })");
-  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->GetCount(), 1);
-  SoNode* works = BuildSceneFromList(*list);
-  ASSERT_NE(works, nullptr);
-  works->ref();
+  const TPackedWorks packed = PackWorks(scratch);
+  ASSERT_TRUE(packed.Scene);
+  ASSERT_EQ(packed.List->GetCount(), 1);
+  SoNode* works = packed.Scene.get();
   SbVec3f centre;
   EXPECT_TRUE(GetObjectCenter(works, 404, SbViewportRegion(640, 480), centre));
   SoSearchAction search;
@@ -247,7 +264,6 @@ TEST(ModelPack, AListsShapeAndItsModelsBecomeOneShapeText) {
   search.apply(works);
   EXPECT_EQ(search.getPaths().getLength(), 2);  // the room's and the model's
   search.reset();
-  works->unref();
 }
 
 // VRML97 keeps its pictures in appearance fields and names them by URL; a model with a picture on
@@ -268,13 +284,9 @@ Transform { translation 0 1 0 children [
 )");
   SaveText(scratch.Path("manifest.json"), R"({ "lists": [ { "kind": "scene", "id": 120, "name": "Opere",
     "models": [ { "file": "box.wrl", "work": 7, "height": 1 } ] } ] })");
-  const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
-  ASSERT_NE(list, nullptr);
-  SoNode* works = BuildSceneFromList(*list);
-  ASSERT_NE(works, nullptr);
-  works->ref();
+  const TPackedWorks packed = PackWorks(scratch);
+  ASSERT_TRUE(packed.Scene);
+  SoNode* works = packed.Scene.get();
   SoSearchAction search;
   search.setType(SoIndexedFaceSet::getClassTypeId());
   search.setInterest(SoSearchAction::ALL);
@@ -300,7 +312,6 @@ Transform { translation 0 1 0 children [
   EXPECT_EQ(corner[1], 255);
   EXPECT_EQ(corner[2], 255);
   search.reset();
-  works->unref();
 }
 
 // Real exports: a 3DS file made on Windows names its pictures in capitals beside lower-case files,
@@ -375,18 +386,12 @@ TEST(ModelPack, AFlightEndsAtLeastTheDistanceAskedInFrontOfTheModel) {
       "models": [ { "file": ")" + pawn + R"(", "work": 7, "position": [2, 0.8, -1], "facing": 180, "height": 1.8)" +
                                                 distance + " } ] } ] }");
     // A work without its rooms and opera list: written all the same, for the scene alone.
-    const TRun run = RunTool({"pack", scratch.Path("manifest.json"), "-o", scratch.Path("kddata.bin"), "--force"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    const auto list = TGXSerializer::ReadFromFile(scratch.Path("kddata.bin"), 120);
-    ASSERT_NE(list, nullptr);
-    SoNode* works = BuildSceneFromList(*list);
-    ASSERT_NE(works, nullptr);
-    works->ref();
+    const TPackedWorks packed = PackWorks(scratch);
+    ASSERT_TRUE(packed.Scene);
     SbVec3f centre;
     float away = 0;
-    EXPECT_TRUE(GetObjectCenter(works, 7, SbViewportRegion(640, 480), centre));
-    EXPECT_TRUE(GetObjectViewDistance(works, 7, away));
-    works->unref();
+    EXPECT_TRUE(GetObjectCenter(packed.Scene.get(), 7, SbViewportRegion(640, 480), centre));
+    EXPECT_TRUE(GetObjectViewDistance(packed.Scene.get(), 7, away));
     seen.emplace_back(centre, away);
   }
   ASSERT_EQ(seen.size(), 3u);

@@ -1,6 +1,7 @@
 // The container: header block, directory and loading one list by Id, checked against the bytes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "data/bytes.h"
@@ -22,8 +23,8 @@ Bytes StoredStreamOfSize(std::size_t size) {
   throw std::runtime_error("no stored stream of that size");
 }
 
-std::int32_t I32At(const Bytes& b, std::size_t offset) { return gx::ReadI32(b.data() + offset); }
-std::string TextAt(const Bytes& b, std::size_t offset) { return gx::ReadText(b.data() + offset, 256); }
+std::int32_t I32At(const Bytes& b, std::size_t offset) { return gx::ReadI32(b, offset); }
+std::string TextAt(const Bytes& b, std::size_t offset) { return gx::ReadText(b, offset, 256); }
 
 }  // namespace
 
@@ -45,13 +46,13 @@ TEST(DataFile, WorkedExampleByteForByte) {
   EXPECT_EQ(I32At(f, 588), 11044);
   EXPECT_EQ(I32At(f, 592), 3);
   EXPECT_EQ(I32At(f, 596), 65536);
-  EXPECT_EQ(gx::ReadText(f.data() + 65536, 64), "CHUNKLIST");
+  EXPECT_EQ(gx::ReadText(f, 65536, 64), "CHUNKLIST");
   EXPECT_EQ(TextAt(f, 65600), "Bolero");
   EXPECT_EQ(I32At(f, 65856), 301);
   EXPECT_EQ(I32At(f, 65860), 301);
   EXPECT_EQ(f[65864], 3);
   EXPECT_EQ(I32At(f, 65868), 1);
-  EXPECT_EQ(gx::ReadText(f.data() + 66048, 64), "GXCHUNK");
+  EXPECT_EQ(gx::ReadText(f, 66048, 64), "GXCHUNK");
   EXPECT_EQ(I32At(f, 66112), 8);
   EXPECT_EQ(I32At(f, 66304), 10000);
   EXPECT_EQ(TextAt(f, 66308), "bolero");
@@ -240,4 +241,26 @@ TEST(DataFile, WriterRefusals) {
   const auto loaded = TGXSerializer::ReadFromFile(dir.File("w.bin"), 1);
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->Name, std::string(255, 'n'));
+}
+
+TEST(DataFile, FieldReadsStopAtTheEndOfTheBytes) {
+  const Bytes bytes = {0x01, 0x02, 0x03, 0x04, 0x05, 'A', 'b', 'c'};
+  EXPECT_EQ(gx::ReadI32(bytes, 0), 0x04030201);
+  EXPECT_EQ(gx::ReadI32(bytes, 4), 0x63624105);
+  // A number that would run past the end, or starts there or beyond, reads as 0.
+  EXPECT_EQ(gx::ReadI32(bytes, 5), 0);
+  EXPECT_EQ(gx::ReadI32(bytes, 8), 0);
+  EXPECT_EQ(gx::ReadI32(bytes, std::size_t(-2)), 0);
+  EXPECT_EQ(gx::ReadF64(bytes, 1), 0.0);
+  EXPECT_EQ(gx::ReadI32(gx::TByteView(nullptr, 64), 0), 0);
+  // A text ends where the bytes do, as if the field held its terminator there.
+  EXPECT_EQ(gx::ReadText(bytes, 5, 64), "Abc");
+  EXPECT_EQ(gx::ReadText(bytes, 5, 3), "Ab");
+  EXPECT_EQ(gx::ReadText(bytes, 9, 64), "");
+  EXPECT_TRUE(gx::SameTextIgnoringCase(bytes, 5, 8, "ABC"));
+  EXPECT_FALSE(gx::SameTextIgnoringCase(bytes, 5, 8, "ABCD"));
+  // Copies are zero where the bytes end.
+  std::array<std::uint8_t, 4> copy{9, 9, 9, 9};
+  gx::TByteView(bytes).CopyTo(6, copy.data(), copy.size());
+  EXPECT_EQ(copy, (std::array<std::uint8_t, 4>{'b', 'c', 0, 0}));
 }

@@ -517,6 +517,10 @@ TEST(RtfReader, CodePagesAndUnicode) {
   // Negative values count from 65536; surrogate pairs come as two \u.
   EXPECT_EQ(Text("{\\rtf1\\u-3937?}"), QString(QChar(0xF09F)));
   EXPECT_EQ(Text("{\\rtf1\\u-10179?\\u-8704?}"), QString::fromUtf8("😀"));
+  // Font names read \u as the text does: a Japanese font's full-width letters come as negative values.
+  QTextDocument document;
+  ASSERT_TRUE(ReadRtf("{\\rtf1{\\fonttbl{\\f0 \\u-211?\\u-205? \\u26126?\\u26397?;}}\\f0 x}", document));
+  EXPECT_EQ(FindFragment(document, QStringLiteral("x")).charFormat().fontFamily(), QString::fromUtf8("ＭＳ 明朝"));
 }
 
 TEST(RtfReader, TablesAreTables) {

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "isolated.h"
+#include "common/isolated.h"
 #include "scene/shapereader.h"
 
 namespace {
@@ -44,18 +44,9 @@ std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& 
   SoInput input;
   input.setBuffer(binary.data(), binary.size());
   if (!folder.empty()) input.addDirectoryFirst(folder.c_str());
-  std::vector<SoNode*> nodes;
-  for (;;) {
-    SoNode* node = nullptr;
-    const bool read = SoDB::read(&input, node);
-    if (node != nullptr) {
-      node->ref();
-      nodes.push_back(node);
-    }
-    if (!read) {
-      return std::string(1, kError) + "Coin cannot read it" + (readError.empty() ? std::string() : ": " + readError);
-    }
-    if (node == nullptr) break;
+  std::vector<TCoinRef<SoNode>> nodes;
+  if (!ReadRemainingNodes(input, nodes)) {
+    return std::string(1, kError) + "Coin cannot read it" + (readError.empty() ? std::string() : ": " + readError);
   }
   if (nodes.empty()) return std::string(1, kError) + "it holds no node";
 
@@ -64,7 +55,7 @@ std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& 
   output.setFloatPrecision(kFloatDigits);
   output.setCompact(TRUE);  // without the indentation the text is a third shorter to store and read
   SoWriteAction writer(&output);
-  for (SoNode* node : nodes) writer.apply(node);
+  for (const TCoinRef<SoNode>& node : nodes) writer.apply(node.get());
   void* buffer = nullptr;
   std::size_t size = 0;
   output.getBuffer(buffer, size);
@@ -72,7 +63,6 @@ std::string Convert(const std::vector<std::uint8_t>& binary, const std::string& 
   answer.append(static_cast<const char*>(buffer), size);
   output.resetBuffer();
   std::free(buffer);
-  for (SoNode* node : nodes) node->unref();
   return answer;
 }
 

@@ -21,7 +21,5 @@ bool CheckNote(const std::vector<std::uint8_t>& bytes, TFinding& finding);
 bool CheckMovie(const std::vector<std::uint8_t>& bytes, TFinding& finding);
 // A sound's inflated samples (16-bit mono at 11025 Hz).
 bool CheckSound(const std::vector<std::uint8_t>& samples, TFinding& finding);
-// What bytes appear to be, for messages: "a PNG picture", "a ZIP archive (ODT, DOCX ...)", or empty.
+// What bytes appear to be, for messages: "a PNG picture", "UTF-16 text", or empty.
 std::string DescribeBytes(const std::vector<std::uint8_t>& bytes);
-// The movie container named by the bytes' signature, or empty.
-std::string MovieContainer(const std::vector<std::uint8_t>& bytes);

@@ -16,7 +16,7 @@
 #include "data/cp1252.h"
 #include "data/gxchunk.h"
 #include "data/gxformat.h"
-#include "isolated.h"
+#include "common/isolated.h"
 #include "scene/scenebuild.h"
 #include "scene/shapereader.h"
 #include "scene/texturefill.h"

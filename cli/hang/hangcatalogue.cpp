@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <map>
 
-#include "fileio.h"
+#include "common/fileio.h"
 
 namespace {
 

@@ -26,7 +26,8 @@
 #include <map>
 
 #include "assimpimport.h"
-#include "fileio.h"
+#include "common/fileio.h"
+#include "scene/coinref.h"
 #include "inventorimport.h"
 #include "modelplacement.h"
 #include "modelsimplify.h"
@@ -261,6 +262,16 @@ void WidenForDistance(std::vector<SbVec3f>& points, float distance) {
   }
 }
 
+// Values the face set's indices name vertex by vertex (normals, texture coordinates), then
+// their binding.
+template <typename Binding>
+void AddPerVertex(SoSeparator* group, SoNode* values) {
+  group->addChild(values);
+  auto* binding = new Binding;
+  binding->value = Binding::PER_VERTEX_INDEXED;
+  group->addChild(binding);
+}
+
 // One model as a separator: its transformation, the shared vertex lists, the materials and one face
 // set for each picture (and one for the faces without).
 SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TManifestModel& where,
@@ -272,8 +283,6 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
   group->addChild(transform);
 
   auto* coordinates = new SoCoordinate3;
-  auto* normals = new SoNormal;
-  auto* texCoords = new SoTextureCoordinate2;
   bool anyNormals = false, anyTexCoords = false;
   std::vector<SbVec3f> points, directions;
   std::vector<SbVec2f> maps;
@@ -295,24 +304,14 @@ SoSeparator* ModelNode(const TModelData& model, const TModelPose& pose, const TM
   coordinates->point.setValues(0, int(points.size()), points.data());
   group->addChild(coordinates);
   if (anyNormals) {
+    auto* normals = new SoNormal;
     normals->vector.setValues(0, int(directions.size()), directions.data());
-    group->addChild(normals);
-    auto* binding = new SoNormalBinding;
-    binding->value = SoNormalBinding::PER_VERTEX_INDEXED;
-    group->addChild(binding);
-  } else {
-    normals->ref();
-    normals->unref();
+    AddPerVertex<SoNormalBinding>(group, normals);
   }
   if (anyTexCoords) {
+    auto* texCoords = new SoTextureCoordinate2;
     texCoords->point.setValues(0, int(maps.size()), maps.data());
-    group->addChild(texCoords);
-    auto* binding = new SoTextureCoordinateBinding;
-    binding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
-    group->addChild(binding);
-  } else {
-    texCoords->ref();
-    texCoords->unref();
+    AddPerVertex<SoTextureCoordinateBinding>(group, texCoords);
   }
   auto* material = new SoMaterial;
   for (std::size_t m = 0; m < model.Materials.size(); ++m) {
@@ -428,13 +427,11 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
                      const std::string& texturePrefix, TModelShape& shape, std::string& error) {
   InitSceneLibrary();
   shape = TModelShape();
-  SoSeparator* root = new SoSeparator;
-  root->ref();
+  const TCoinRef<SoSeparator> root(new SoSeparator);
   if (shapeText != nullptr) {
     std::string errors;
     SoNode* own = ReadShapeText(shapeText->data(), shapeText->size(), &errors);
     if (own == nullptr) {
-      root->unref();
       error = "the shape text cannot be read: " + errors;
       while (!error.empty() && error.back() == '\n') error.pop_back();
       return false;
@@ -444,13 +441,9 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
   TTextureNames names(texturePrefix, shape);
   for (const TPlacedModelFile& file : models) {
     TModelData model;
-    if (!ReadModel(file.Path, model, error)) {
-      root->unref();
-      return false;
-    }
+    if (!ReadModel(file.Path, model, error)) return false;
     const std::size_t faces = model.FaceCount();
     if (faces == 0) {
-      root->unref();
       error = file.Path + ": the model has no faces";
       return false;
     }
@@ -463,7 +456,6 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
     TModelPose pose;
     if (!PlaceModel(model, file.Model, pose, error)) {
       error = file.Path + ": " + error;
-      root->unref();
       return false;
     }
     SoSeparator* node = ModelNode(model, pose, file.Model, names, file.Model.File);
@@ -472,7 +464,6 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
     const std::string standing = StandingRemark(file.Model);
     if (!standing.empty()) shape.Notes.push_back(file.Model.File + ": " + standing);
   }
-  shape.Text = WriteText(root);
-  root->unref();
+  shape.Text = WriteText(root.get());
   return true;
 }

@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "fileio.h"
+#include "common/fileio.h"
 
 namespace {
 

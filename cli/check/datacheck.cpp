@@ -17,7 +17,7 @@
 #include "data/gxchunk.h"
 #include "data/gxformat.h"
 #include "data/gxserializer.h"
-#include "inventorscan.h"
+#include "common/signatures.h"
 #include "scenecheck.h"
 #include "data/tzlib.h"
 #include <zlib.h>
@@ -134,14 +134,14 @@ class TDataChecker {
   // record that cannot be read. The records before it are kept for their content checks.
   bool ParseBlob(TCheckedList& list, const std::vector<std::uint8_t>& blob) {
     const std::uint8_t* bytes = blob.data();
-    const std::int32_t id = ReadI32(bytes + kListId), userId = ReadI32(bytes + kListUserId);
-    const int type = bytes[kListType];
-    const std::string name = ReadText(bytes + kListName, kTextFieldSize);
+    const std::int32_t id = ReadI32(blob, kListId), userId = ReadI32(blob, kListUserId);
+    const int type = TByteView(blob).At(kListType);
+    const std::string name = ReadText(blob, kListName, kTextFieldSize);
     if (id != list.Entry.Id || userId != list.Entry.UserId || type != list.Entry.Type || name != list.Entry.Name) {
       Problem(list, "its list header (Id " + std::to_string(id) + ", UserId " + std::to_string(userId) + ", Type " +
                         std::to_string(type) + ", '" + DecodeName(name) + "') disagrees with its directory entry");
     }
-    const std::int32_t chunkCount = ReadI32(bytes + kListChunkCount);
+    const std::int32_t chunkCount = ReadI32(blob, kListChunkCount);
     if (chunkCount < 0) Problem(list, "ChunkCount " + std::to_string(chunkCount) + " is negative");
 
     std::size_t position = kListHeaderSize;
@@ -153,12 +153,11 @@ class TDataChecker {
                           std::to_string(chunkCount));
         return false;
       }
-      const std::uint8_t* header = bytes + position;
-      if (!SameTextIgnoringCase(header + kChunkMagic, kMagicFieldSize, kChunkMagicText)) {
+      if (!SameTextIgnoringCase(blob, position + kChunkMagic, kMagicFieldSize, kChunkMagicText)) {
         Problem(list, where + ": no GXCHUNK magic");
         return false;
       }
-      const std::int32_t chunkType = ReadI32(header + kChunkType);
+      const std::int32_t chunkType = ReadI32(blob, position + kChunkType);
       if (!IsParsedChunkType(chunkType)) {
         Problem(list, where + ": chunk type " + std::to_string(chunkType) + " is unknown to the reader");
         return false;

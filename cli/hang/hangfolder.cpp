@@ -13,7 +13,7 @@
 #include <map>
 
 #include "hangcatalogue.h"
-#include "imagetitle.h"
+#include "import/imagetitle.h"
 
 namespace {
 
@@ -161,26 +161,16 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
     if (kPictureSuffixes.contains(suffix) && modelPictures.count(Key(name)) != 0) {
       result.Notices.push_back(Std(name) + ": the picture of the model " + Std(modelPictures.at(Key(name))) +
                                ", not hung as a work of its own");
-    } else if (kPictureSuffixes.contains(suffix)) {
+    } else if (kPictureSuffixes.contains(suffix) || kModelSuffixes.contains(suffix)) {
       TFolderWork work;
+      work.WorkKind = kPictureSuffixes.contains(suffix) ? TFolderWork::Kind::Picture : TFolderWork::Kind::Model;
       work.File = Std(info.absoluteFilePath());
       work.Stem = Std(info.completeBaseName());
       std::string reason;
-      if (!LookAtPicture(work, reason)) {
+      if (work.WorkKind == TFolderWork::Kind::Picture && !LookAtPicture(work, reason)) {
         result.LeftOut.push_back(Std(name) + ": not a picture Qt can read (" + reason + ")");
         continue;
       }
-      if (byKey.count(Key(info.completeBaseName())) != 0) {
-        result.LeftOut.push_back(Std(name) + ": another work has the same name");
-        continue;
-      }
-      byKey[Key(info.completeBaseName())] = result.Works.size();
-      result.Works.push_back(std::move(work));
-    } else if (kModelSuffixes.contains(suffix)) {
-      TFolderWork work;
-      work.WorkKind = TFolderWork::Kind::Model;
-      work.File = Std(info.absoluteFilePath());
-      work.Stem = Std(info.completeBaseName());
       if (byKey.count(Key(info.completeBaseName())) != 0) {
         result.LeftOut.push_back(Std(name) + ": another work has the same name");
         continue;

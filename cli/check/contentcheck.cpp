@@ -2,22 +2,15 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
+
+#include "common/signatures.h"
+#include "data/utf8.h"
+#include "rtf/rtfreader.h"
 
 namespace {
 
-// Groups deeper than this make the info window's reader refuse a note.
-constexpr int kMaxNoteGroupDepth = 256;
 // Samples whose loudest point stays under this (-60 dB of full scale) are heard as silence.
 constexpr int kSilentPeak = 33;
-
-bool StartsWith(const std::vector<std::uint8_t>& bytes, std::size_t at, const char* text, std::size_t length) {
-  return bytes.size() >= at + length && std::memcmp(bytes.data() + at, text, length) == 0;
-}
-template <std::size_t N>
-bool StartsWith(const std::vector<std::uint8_t>& bytes, std::size_t at, const char (&text)[N]) {
-  return StartsWith(bytes, at, text, N - 1);
-}
 
 // The deepest group nesting of RTF, escaped braces skipped; stops where the outer group closes.
 int GroupDepth(const std::vector<std::uint8_t>& bytes) {
@@ -35,58 +28,31 @@ int GroupDepth(const std::vector<std::uint8_t>& bytes) {
   return deepest;
 }
 
-bool IsUtf8(const std::vector<std::uint8_t>& bytes, bool& anyMultibyte) {
-  anyMultibyte = false;
+// True when the bytes are valid UTF-8 that holds at least one character beyond ASCII.
+bool IsUtf8BeyondAscii(const std::vector<std::uint8_t>& bytes) {
+  const char* text = reinterpret_cast<const char*>(bytes.data());
+  bool beyondAscii = false;
   for (std::size_t i = 0; i < bytes.size();) {
-    const std::uint8_t c = bytes[i];
-    int follow = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
-    if (follow < 0 || (follow > 0 && c < 0xC2)) return false;
-    if (follow > 0 && i + std::size_t(follow) >= bytes.size()) return false;
-    for (int k = 1; k <= follow; ++k) {
-      if ((bytes[i + std::size_t(k)] & 0xC0) != 0x80) return false;
-    }
-    anyMultibyte = anyMultibyte || follow > 0;
-    i += std::size_t(follow) + 1;
+    char32_t c = 0;
+    if (!NextUtf8(text, bytes.size(), i, c)) return false;
+    beyondAscii = beyondAscii || c >= 0x80;
   }
-  return true;
+  return beyondAscii;
 }
 
 }  // namespace
 
 std::string DescribeBytes(const std::vector<std::uint8_t>& bytes) {
-  if (StartsWith(bytes, 0, "\x89PNG")) return "a PNG picture";
-  if (StartsWith(bytes, 0, "\xFF\xD8\xFF")) return "a JPEG picture";
-  if (StartsWith(bytes, 0, "GIF8")) return "a GIF picture";
-  if (StartsWith(bytes, 0, "II*\0", 4) || StartsWith(bytes, 0, "MM\0*", 4)) return "a TIFF picture";
-  if (StartsWith(bytes, 0, "RIFF") && StartsWith(bytes, 8, "WEBP")) return "a WebP picture";
-  if (StartsWith(bytes, 0, "RIFF") && StartsWith(bytes, 8, "WAVE")) return "a WAVE sound";
-  if (StartsWith(bytes, 0, "OggS")) return "an Ogg file";
-  if (StartsWith(bytes, 0, "ID3") || StartsWith(bytes, 0, "fLaC")) return "a sound file";
-  if (StartsWith(bytes, 0, "%PDF")) return "a PDF document";
-  if (StartsWith(bytes, 0, "PK\x03\x04")) return "a ZIP archive (an ODT or DOCX document is one)";
-  if (StartsWith(bytes, 0, "\xD0\xCF\x11\xE0")) return "an old Word or Office document";
-  if (StartsWith(bytes, 0, "#Inventor") || StartsWith(bytes, 0, "#VRML")) return "a 3D model";
-  const std::string movie = MovieContainer(bytes);
-  if (!movie.empty()) return "a movie (" + movie + ")";
-  if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF")) return "UTF-16 text";
-  return {};
-}
-
-std::string MovieContainer(const std::vector<std::uint8_t>& bytes) {
-  if (StartsWith(bytes, 0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11")) return "ASF";
-  if (StartsWith(bytes, 4, "ftyp") || StartsWith(bytes, 4, "moov") || StartsWith(bytes, 4, "mdat")) return "MP4";
-  if (StartsWith(bytes, 0, "\x1A\x45\xDF\xA3")) return "Matroska/WebM";
-  if (StartsWith(bytes, 0, "RIFF") && StartsWith(bytes, 8, "AVI ")) return "AVI";
-  if (StartsWith(bytes, 0, "\0\0\1\xBA", 4) || StartsWith(bytes, 0, "\0\0\1\xB3", 4)) return "MPEG";
-  if (bytes.size() > 188 && bytes[0] == 0x47 && bytes[188] == 0x47) return "MPEG transport stream";
+  if (const TFileKind* kind = KindOfBytes(bytes)) return kind->Kind;
+  if (BytesAt(bytes, 0, "\xFF\xFE") || BytesAt(bytes, 0, "\xFE\xFF")) return "UTF-16 text";
   return {};
 }
 
 bool CheckNote(const std::vector<std::uint8_t>& bytes, TFinding& finding) {
   finding.Severity = TSeverity::Error;
-  if (StartsWith(bytes, 0, "{\\rtf")) {
-    if (GroupDepth(bytes) > kMaxNoteGroupDepth) {
-      finding.Text = "the note nests its groups deeper than " + std::to_string(kMaxNoteGroupDepth) +
+  if (BytesAt(bytes, 0, "{\\rtf")) {
+    if (GroupDepth(bytes) > RtfMaxGroupDepth) {
+      finding.Text = "the note nests its groups deeper than " + std::to_string(RtfMaxGroupDepth) +
                      ", so the info window shows its RTF code";
       return false;
     }
@@ -94,11 +60,11 @@ bool CheckNote(const std::vector<std::uint8_t>& bytes, TFinding& finding) {
   }
   // Not RTF: the info window shows the bytes as Windows-1252 text.
   std::size_t lead = 0;
-  if (StartsWith(bytes, 0, "\xEF\xBB\xBF")) lead = 3;
+  if (BytesAt(bytes, 0, "\xEF\xBB\xBF")) lead = 3;
   while (lead < bytes.size() && (bytes[lead] == ' ' || bytes[lead] == '\t' || bytes[lead] == '\r' || bytes[lead] == '\n')) {
     ++lead;
   }
-  if (StartsWith(bytes, lead, "{\\rtf")) {
+  if (BytesAt(bytes, lead, "{\\rtf")) {
     finding.Text = "the note's RTF starts after " + std::to_string(lead) +
                    " bytes of byte-order mark or white space, so the info window shows its RTF code";
     return false;
@@ -115,8 +81,7 @@ bool CheckNote(const std::vector<std::uint8_t>& bytes, TFinding& finding) {
                    " control bytes, so it is no text, and the info window shows garbage";
     return false;
   }
-  bool multibyte = false;
-  if (IsUtf8(bytes, multibyte) && multibyte) {
+  if (IsUtf8BeyondAscii(bytes)) {
     finding.Text = "the note is plain UTF-8 text, which the info window shows as Windows-1252, so its accented "
                    "letters come out wrong";
     return false;

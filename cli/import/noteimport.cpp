@@ -7,8 +7,11 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "common/fileio.h"
+#include "common/signatures.h"
 #include "data/cp1252.h"
-#include "fileio.h"
+#include "data/utf8.h"
+#include "rtf/rtfwriter.h"
 #include "runprogram.h"
 
 namespace {
@@ -17,11 +20,6 @@ namespace {
 constexpr int kPandocSeconds = 120;
 
 using Bytes = std::vector<std::uint8_t>;
-
-bool StartsWith(const Bytes& bytes, std::size_t at, const char* text) {
-  const std::size_t n = std::strlen(text);
-  return bytes.size() >= at + n && std::memcmp(bytes.data() + at, text, n) == 0;
-}
 
 bool StartsWithNoCase(const Bytes& bytes, std::size_t at, const char* text) {
   const std::size_t n = std::strlen(text);
@@ -48,64 +46,21 @@ std::string Extension(const std::string& path) {
 
 // Past a UTF-8 byte-order mark and white space.
 std::size_t SkipLead(const Bytes& bytes) {
-  std::size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
+  std::size_t at = BytesAt(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
   while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n')) ++at;
   return at;
-}
-
-// What a file that is not a note appears to be, by its signature; empty when nothing is known.
-std::string KnownBinaryKind(const Bytes& b) {
-  struct Signature {
-    std::size_t At;
-    std::size_t Length;
-    const char* Bytes;
-    const char* Kind;
-  };
-#define SIG(at, bytes, kind) {at, sizeof(bytes) - 1, bytes, kind}
-  static const Signature kSignatures[] = {
-      SIG(0, "\x89PNG\r\n\x1A\n", "a PNG picture"),
-      SIG(0, "\xFF\xD8\xFF", "a JPEG picture"),
-      SIG(0, "GIF8", "a GIF picture"),
-      SIG(0, "II*\0", "a TIFF picture"),
-      SIG(0, "MM\0*", "a TIFF picture"),
-      SIG(0, "BM", "a BMP picture"),
-      SIG(8, "WEBP", "a WebP picture"),
-      SIG(8, "WAVE", "a WAV sound"),
-      SIG(8, "AVI ", "an AVI movie"),
-      SIG(0, "OggS", "an Ogg sound or movie"),
-      SIG(0, "fLaC", "a FLAC sound"),
-      SIG(0, "ID3", "an MP3 sound"),
-      SIG(4, "ftyp", "an MP4 or QuickTime movie"),
-      SIG(0, "\x1A\x45\xDF\xA3", "a Matroska or WebM movie"),
-      SIG(0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11", "a Windows Media (ASF) movie"),
-      SIG(0, "\0\0\1\xBA", "an MPEG movie"),
-      SIG(0, "%PDF", "a PDF document; save the text as DOCX, ODT or RTF"),
-      SIG(0, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", "an old Microsoft Office (.doc) file; save it as DOCX, ODT or RTF"),
-      SIG(0, "\x1F\x8B", "a gzip archive"),
-      SIG(0, "7z\xBC\xAF", "a 7-Zip archive"),
-      SIG(0, "Rar!", "a RAR archive"),
-      SIG(0, "\x7F" "ELF", "a program"),
-  };
-#undef SIG
-  for (const Signature& s : kSignatures) {
-    if (b.size() >= s.At + s.Length && std::memcmp(b.data() + s.At, s.Bytes, s.Length) == 0) {
-      if (s.At == 8 && !StartsWith(b, 0, "RIFF")) continue;
-      return s.Kind;
-    }
-  }
-  return std::string();
 }
 
 // Office documents are ZIP archives; the names of their parts tell them apart.
 enum class Zipped { NotZip, Odt, Docx, Other };
 Zipped ZipKind(const Bytes& b, std::string& kind) {
-  if (!StartsWith(b, 0, "PK\x03\x04")) return Zipped::NotZip;
+  if (!BytesAt(b, 0, "PK\x03\x04")) return Zipped::NotZip;
   // An OpenDocument file starts with its uncompressed "mimetype" part.
-  if (StartsWith(b, 30, "mimetype")) {
-    if (StartsWith(b, 38, "application/vnd.oasis.opendocument.text")) return Zipped::Odt;
-    if (StartsWith(b, 38, "application/vnd.oasis.opendocument.spreadsheet")) kind = "an OpenDocument spreadsheet";
-    else if (StartsWith(b, 38, "application/vnd.oasis.opendocument.presentation")) kind = "an OpenDocument presentation";
-    else if (StartsWith(b, 38, "application/epub+zip")) kind = "an EPUB book";
+  if (BytesAt(b, 30, "mimetype")) {
+    if (BytesAt(b, 38, "application/vnd.oasis.opendocument.text")) return Zipped::Odt;
+    if (BytesAt(b, 38, "application/vnd.oasis.opendocument.spreadsheet")) kind = "an OpenDocument spreadsheet";
+    else if (BytesAt(b, 38, "application/vnd.oasis.opendocument.presentation")) kind = "an OpenDocument presentation";
+    else if (BytesAt(b, 38, "application/epub+zip")) kind = "an EPUB book";
     else kind = "an OpenDocument file that is not a text document";
     return Zipped::Other;
   }
@@ -121,34 +76,14 @@ bool LooksLikeHtml(const Bytes& b, std::size_t at) {
          StartsWithNoCase(b, at, "<head") || StartsWithNoCase(b, at, "<body");
 }
 
-// Strict UTF-8 (no overlong forms, no surrogates) to UTF-16; false at the first broken sequence.
+// UTF-8 to UTF-16; false at the first broken sequence.
 bool DecodeUtf8(const Bytes& b, std::size_t at, std::u16string& out) {
   out.clear();
   out.reserve(b.size() - at);
+  const char* text = reinterpret_cast<const char*>(b.data());
   while (at < b.size()) {
-    const std::uint8_t lead = b[at];
-    char32_t c;
-    int extra;
-    if (lead < 0x80) {
-      c = lead, extra = 0;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      c = lead & 0x1F, extra = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      c = lead & 0x0F, extra = 2;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      c = lead & 0x07, extra = 3;
-    } else {
-      return false;
-    }
-    if (at + std::size_t(extra) >= b.size()) return false;  // cut short at the end
-    for (int k = 1; k <= extra; ++k) {
-      const std::uint8_t next = b[at + std::size_t(k)];
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) {
-      return false;
-    }
+    char32_t c = 0;
+    if (!NextUtf8(text, b.size(), at, c)) return false;
     if (c >= 0x10000) {
       c -= 0x10000;
       out.push_back(char16_t(0xD800 + (c >> 10)));
@@ -156,7 +91,6 @@ bool DecodeUtf8(const Bytes& b, std::size_t at, std::u16string& out) {
     } else {
       out.push_back(char16_t(c));
     }
-    at += std::size_t(extra) + 1;
   }
   return true;
 }
@@ -193,51 +127,9 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out.push_back(char(c));
-    } else if (c < 0x800) {
-      out.push_back(char(0xC0 | (c >> 6)));
-      out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(char(0xE0 | (c >> 12)));
-      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(char(0xF0 | (c >> 18)));
-      out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (c & 0x3F)));
-    }
+    AppendUtf8(out, c);
   }
   return out;
-}
-
-// The Windows-1252 byte of a character, or 0 when it has none (or is a control character).
-std::uint8_t Cp1252Byte(char16_t c) {
-  if (c >= 0xA0 && c <= 0xFF) return std::uint8_t(c);
-  static const std::u16string kHigh = [] {
-    std::string bytes;
-    for (int b = 0x80; b <= 0x9F; ++b) bytes.push_back(char(b));
-    const std::string utf8 = Cp1252ToUtf8(bytes);
-    std::u16string decoded;
-    DecodeUtf8(Bytes(utf8.begin(), utf8.end()), 0, decoded);
-    return decoded;
-  }();
-  for (std::size_t i = 0; i < kHigh.size(); ++i) {
-    if (kHigh[i] == c && c > 0x9F) return std::uint8_t(0x80 + i);
-  }
-  return 0;
-}
-
-void AppendEscaped(std::string& rtf, char16_t c) {
-  char escape[16];
-  if (const std::uint8_t b = Cp1252Byte(c)) {
-    std::snprintf(escape, sizeof escape, "\\'%02x", unsigned(b));
-  } else {
-    // RTF numbers a Unicode character as a signed 16-bit value; "?" stands in for old readers.
-    std::snprintf(escape, sizeof escape, "\\u%d?", int(static_cast<std::int16_t>(c)));
-  }
-  rtf += escape;
 }
 
 // RTF that came as UTF-16: its ASCII is the document; anything else is kept as a Unicode escape.
@@ -245,7 +137,7 @@ std::string Utf16RtfToBytes(const std::u16string& text) {
   std::string rtf;
   for (const char16_t c : text) {
     if (c < 0x80) rtf.push_back(char(c));
-    else AppendEscaped(rtf, c);
+    else AppendRtfText(rtf, c);
   }
   return rtf;
 }
@@ -293,7 +185,7 @@ bool ConvertWithPandoc(const std::string& path, const std::string& format, const
   const std::string output = folder + "/note.rtf";
   bool ok = true;
   if (utf8Text != nullptr) {
-    ok = WriteWholeFile(input, reinterpret_cast<const std::uint8_t*>(utf8Text->data()), utf8Text->size(), error);
+    ok = WriteTextFile(input, *utf8Text, error);
   }
   // Pictures a text names are looked for beside the note, wherever pandoc reads it from.
   const std::size_t slash = path.find_last_of('/');
@@ -315,7 +207,7 @@ bool ConvertWithPandoc(const std::string& path, const std::string& format, const
       std::string readError;
       ok = ReadWholeFile(output, rtf, readError);
       if (!ok) error = path + ": pandoc wrote nothing readable (" + readError + ")";
-      else if (!StartsWith(rtf, 0, "{\\rtf")) ok = Fail(error, path + ": pandoc did not write RTF");
+      else if (!BytesAt(rtf, 0, "{\\rtf")) ok = Fail(error, path + ": pandoc did not write RTF");
       else if (const std::string missing = MissingPictures(run.Errors); !missing.empty()) {
         ok = Fail(error, path + ": names " + missing + ", which " + (missing.find("', '") == std::string::npos ? "is" : "are") +
                              " not there (looked in " + noteFolder + "); put the picture beside the note or mend its name");
@@ -334,22 +226,15 @@ std::string PlainTextToRtf(const std::u16string& text) {
   std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs22\n";
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c == '\\' || c == '{' || c == '}') {
-      rtf += '\\';
-      rtf += char(c);
-    } else if (c == '\n' || c == '\r') {
+    if (c == '\n' || c == '\r') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;  // Windows line ends
       rtf += "\\par\n";
-    } else if (c == '\t') {
-      rtf += "\\tab ";
     } else if (c == '\f') {
       rtf += "\\page\n";
-    } else if (c >= 0x20 && c < 0x7F) {
-      rtf += char(c);
-    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFEFF) {
+    } else if ((c >= 0x7F && c < 0xA0) || c == 0xFEFF) {
       continue;  // control characters and byte-order marks are not text
     } else {
-      AppendEscaped(rtf, c);
+      AppendRtfText(rtf, c);  // other control characters are not written either
     }
   }
   rtf += "\n}\n";
@@ -359,7 +244,7 @@ std::string PlainTextToRtf(const std::u16string& text) {
 bool NoteBytesToRtf(const Bytes& bytes, const std::string& path, Bytes& rtf, std::string& error, std::string* notice) {
   if (bytes.empty()) return Fail(error, path + ": the file is empty");
   const std::size_t start = SkipLead(bytes);
-  if (StartsWith(bytes, start, "{\\rtf")) {
+  if (BytesAt(bytes, start, "{\\rtf")) {
     rtf.assign(bytes.begin() + std::ptrdiff_t(start), bytes.end());
     return true;
   }
@@ -375,10 +260,10 @@ bool NoteBytesToRtf(const Bytes& bytes, const std::string& path, Bytes& rtf, std
   // The text, whatever its encoding.
   std::u16string text;
   std::string encoding;
-  if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF")) {
+  if (BytesAt(bytes, 0, "\xFF\xFE") || BytesAt(bytes, 0, "\xFE\xFF")) {
     DecodeUtf16(bytes, bytes[0] == 0xFE, text);
     encoding = "UTF-16";
-  } else if (DecodeUtf8(bytes, StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0, text)) {
+  } else if (DecodeUtf8(bytes, BytesAt(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0, text)) {
     encoding = "UTF-8";
   } else {
     DecodeCp1252(bytes, text);
@@ -386,14 +271,10 @@ bool NoteBytesToRtf(const Bytes& bytes, const std::string& path, Bytes& rtf, std
   }
   if (!LooksLikeText(text)) {
     // A kind may come with advice after a semicolon; it goes last.
-    std::string known = KnownBinaryKind(bytes), advice;
-    if (known.empty()) known = "binary data";
-    const std::size_t semicolon = known.find("; ");
-    if (semicolon != std::string::npos) {
-      advice = known.substr(semicolon);
-      known.resize(semicolon);
-    }
-    return Fail(error, path + ": " + known + ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)" + advice);
+    const TFileKind* known = KindOfBytes(bytes);
+    const std::string advice = known != nullptr && known->Advice != nullptr ? std::string("; ") + known->Advice : "";
+    return Fail(error, path + ": " + (known != nullptr ? known->Kind : "binary data") +
+                           ", not a note (notes are RTF, text, Markdown, HTML, ODT or DOCX)" + advice);
   }
   if (encoding == "UTF-16") {
     std::size_t at = 0;

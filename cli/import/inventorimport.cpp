@@ -23,7 +23,7 @@
 #include <set>
 #include <tuple>
 
-#include "fileio.h"
+#include "common/fileio.h"
 #include "inventortext.h"
 #include "scene/shapereader.h"
 

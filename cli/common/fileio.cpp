@@ -60,6 +60,10 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* bytes, std::siz
   return true;
 }
 
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
+  return WriteWholeFile(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), error);
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
