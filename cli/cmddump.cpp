@@ -1,4 +1,5 @@
 // dump: one list described exactly as the chunk list's own Dump describes it.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +14,8 @@ const char kHelp[] =
     "Usage: pinacora-data dump FILE ID [--raw]\n"
     "\n"
     "Prints the Dump text of the list with directory Id ID, then one newline.\n"
-    "Names are shown as UTF-8; --raw prints the text with the Windows-1252 bytes stored.\n"
+    "Names are shown as UTF-8; --raw prints the bytes stored (Windows-1252, or UTF-8 for a name\n"
+    "Windows-1252 cannot hold).\n"
     "Exits with 1 when the file holds no such list.\n";
 }  // namespace
 
@@ -36,7 +38,18 @@ int CommandDump(const std::vector<std::string>& words) {
   if (!list) return Refuse("dump", path + ": no list with Id " + std::to_string(id));
   std::string text;
   list->Dump(text);
-  if (!args.Has("--raw")) text = Cp1252ToUtf8(text);
+  if (!args.Has("--raw")) {
+    // Each line holds at most one name, stored as Windows-1252 or, when that cannot hold it, UTF-8.
+    std::string shown;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      shown += DecodeName(text.substr(start, end - start));
+      if (end < text.size()) shown += '\n';
+      start = end + 1;
+    }
+    text = std::move(shown);
+  }
   text += '\n';
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;

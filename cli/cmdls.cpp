@@ -22,7 +22,8 @@ const char kHelp[] =
     "With the ID of an opera: a header line, then one line per note and movie of that opera:\n"
     "INDEX (as 'pinacora-data extract FILE ID INDEX -o OUT' takes it), Kind (note or movie),\n"
     "UserId, Name.\n"
-    "Names are shown as UTF-8; --raw prints them as the Windows-1252 bytes stored.\n"
+    "Names are shown as UTF-8; --raw prints the bytes stored (Windows-1252, or UTF-8 for a name\n"
+    "Windows-1252 cannot hold).\n"
     "Exit status: 0 when listed, 1 when FILE cannot be read as a data file or has no opera ID,\n"
     "2 for a wrong command line.\n";
 
@@ -30,7 +31,7 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::string Shown(const std::string& name, bool raw) { return raw ? name : Cp1252ToUtf8(name); }
+std::string Shown(const std::string& name, bool raw) { return raw ? name : DecodeName(name); }
 
 int ListOpera(const std::string& path, std::int32_t id, bool raw) {
   const std::unique_ptr<TGXChunkList> list = TGXSerializer::ReadFromFile(path, id);

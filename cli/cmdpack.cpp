@@ -43,8 +43,10 @@ const char kHelp[] =
     "        \"movies\": [ { \"name\": \"Restauro\", \"file\": \"301.wmv\", \"userId\": 7 } ] } ] }\n"
     "\n"
     "Lists are written in manifest order, each with UserId equal to its id. Chunks carry their\n"
-    "list's id and, unless \"userId\" is given, their index in the list. Names are UTF-8 and must\n"
-    "have a Windows-1252 form of at most 255 bytes.\n"
+    "list's id and, unless \"userId\" is given, their index in the list. Names are UTF-8, stored as\n"
+    "Windows-1252 when it holds them and as UTF-8 otherwise (Greek, Cyrillic, Japanese, Arabic ...),\n"
+    "at most 255 bytes. The program shows every script with the fonts of Debian's fonts-noto-core\n"
+    "(and fonts-ipafont-gothic for Japanese).\n"
     "\n"
     "What each file may be:\n"
     "  shapes    Inventor (text, or binary: stored as text) or VRML 1.0/97 files\n"
@@ -73,6 +75,10 @@ const char kHelp[] =
     "            and +z as in glTF; scans and CAD exports often have \"up\": \"+z\"\n"
     "  distance  metres: the flight to the work ends at least this far in front of it (a tall,\n"
     "            slender statue needs more than the viewer's own choice from its width and height)\n"
+    "  plinth    { \"width\": 0.7, \"depth\": 0.7, \"height\": 1, \"colour\": \"#d9d4c9\" }: a box\n"
+    "            under the model, its top at the model's base, turned with it; it moves wherever\n"
+    "            the model is put. pack says when a model (or its plinth) stands clear of the\n"
+    "            floor at y = 0 or sinks into it\n"
     "\n"
     "The list's shape and its models become one shape text. Base-colour pictures of the models\n"
     "(files beside them, or embedded in a .glb) become textures under the rules above. A model\n"
@@ -88,6 +94,8 @@ const char kHelp[] =
     "\n"
     "What was written is then checked as 'pinacora-data check' does; every problem is printed.\n"
     "On an error FILE is left as it was and the status is 1, unless --force keeps the new file.\n"
+    "A picture its decoder finds damaged (a JPEG or PNG cut short, a bad checksum, TIFF or WebP\n"
+    "faults) is refused, naming the file and the fault; --force packs what can be read of it.\n"
     "\n"
     "Exit status: 0 when FILE was written, 1 when an input or the output was refused, 2 for a\n"
     "command line that cannot be understood.\n";
@@ -177,10 +185,10 @@ class TPacker {
   }
 
   bool EncodeName(const std::string& utf8, const std::string& where, std::string& bytes) {
-    if (!Utf8ToCp1252(utf8, bytes)) return Fail(where + ": name '" + utf8 + "' has characters Windows-1252 cannot hold");
+    if (!::EncodeName(utf8, bytes)) return Fail(where + ": name '" + utf8 + "' is not valid UTF-8");
     if (bytes.size() > 255) {
-      return Fail(where + ": name '" + Beginning(utf8, 40) + "' is " + std::to_string(bytes.size()) +
-                  " bytes long in Windows-1252; at most 255 fit");
+      return Fail(where + ": name '" + Beginning(utf8, 40) + "' is " + std::to_string(bytes.size()) + " bytes long in " +
+                  (LooksLikeUtf8(bytes) ? "UTF-8" : "Windows-1252") + "; at most 255 fit");
     }
     return true;
   }
@@ -275,11 +283,18 @@ class TPacker {
       TTexturePixels pixels;
       if (!Resolve(item.File, where, path)) return false;
       std::string notice;
-      if (!ImportTexture(path, TextureOptions, pixels, error, &notice)) return Fail(where + ": " + error);
+      const bool imported = ImportTexture(path, TextureOptions, pixels, error, &notice);
+      if (!item.Shown.empty()) {
+        // A picture taken out of a model lies in a scratch folder; the curator knows the model.
+        for (std::string* text : {&error, &notice}) {
+          for (std::size_t at; (at = text->find(path)) != std::string::npos;) text->replace(at, path.size(), item.Shown);
+        }
+      }
+      if (!imported) return Fail(where + ": " + error);
       if (!notice.empty()) Progress->Remark(notice);
       auto image = std::make_unique<TGXChunkImageRawRgba>();
       if (!Identify(*image, list, chunks.GetCount(), nullptr, item.Node, where) ||
-          !Compressed(*image, pixels.Bytes, where + ": " + path)) {
+          !Compressed(*image, pixels.Bytes, where + ": " + (item.Shown.empty() ? path : item.Shown))) {
         return false;
       }
       image->Width = pixels.Width;
@@ -398,6 +413,7 @@ int CommandPack(const std::vector<std::string>& words) {
     return Refuse("pack", (args.Error.empty() ? "expects MANIFEST -o FILE" : args.Error) + "\n\n" + kHelp, 2);
   }
   TTextureOptions textures;
+  textures.KeepDamaged = args.Has("--force");
   if (args.Values.count("--max-texture") != 0 &&
       (!ParseInt32(args.Value("--max-texture"), textures.MaxSide) || textures.MaxSide < 1 ||
        textures.MaxSide > kMaxTextureSide)) {

@@ -1,5 +1,7 @@
 #include "manifest.h"
 
+#include "hang/hangscene.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -77,6 +79,28 @@ class TManifestReader {
     return true;
   }
 
+  bool Plinth(const QJsonValue& value, TManifestModel& model, const std::string& where) {
+    if (!value.isObject()) return Fail(where, "must be an object { \"width\", \"depth\", \"height\" } in metres");
+    const QJsonObject object = value.toObject();
+    if (!OnlyKeys(object, {"width", "depth", "height", "colour"}, where) ||
+        !Number(object, "width", model.PlinthWidth, where) || !Number(object, "depth", model.PlinthDepth, where) ||
+        !Number(object, "height", model.PlinthHeight, where)) {
+      return false;
+    }
+    if (!(model.PlinthWidth > 0 && model.PlinthDepth > 0 && model.PlinthHeight > 0)) {
+      return Fail(where, "width, depth and height must be more than 0 metres");
+    }
+    if (object.contains("colour")) {
+      double r = 0, g = 0, b = 0;
+      if (!ParseColour(object.value("colour").toString().toStdString(), r, g, b)) {
+        return Fail(where, "\"colour\" must be #RRGGBB");
+      }
+      model.PlinthColour[0] = float(r), model.PlinthColour[1] = float(g), model.PlinthColour[2] = float(b);
+    }
+    model.HasPlinth = true;
+    return true;
+  }
+
   // An axis of the model's own frame: "x", "y" or "z", optionally signed.
   bool Axis(const QJsonObject& object, const char* key, std::string& value, const std::string& where) {
     if (!object.contains(key)) return true;
@@ -92,7 +116,7 @@ class TManifestReader {
   bool Model(const QJsonValue& value, TManifestModel& model, const std::string& where) {
     if (!value.isObject()) return Fail(where, "must be an object");
     const QJsonObject object = value.toObject();
-    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front", "distance"}, where) ||
+    if (!OnlyKeys(object, {"file", "work", "position", "facing", "height", "scale", "up", "front", "distance", "plinth"}, where) ||
         !Text(object, "file", model.File, true, where)) {
       return false;
     }
@@ -132,6 +156,7 @@ class TManifestReader {
         return Fail(where, "\"distance\" must be from 0 to 100 metres");
       }
     }
+    if (object.contains("plinth") && !Plinth(object.value("plinth"), model, where + ": \"plinth\"")) return false;
     if (!Axis(object, "up", model.Up, where) || !Axis(object, "front", model.Front, where)) return false;
     if (model.Up[1] == model.Front[1]) {
       return Fail(where, "\"up\" (" + model.Up + ") and \"front\" (" + model.Front + ") must be different axes");
@@ -269,6 +294,14 @@ QJsonObject ModelObject(const TManifestModel& model) {
   if (model.Up != "+y") object.insert("up", Text(model.Up));
   if (model.Front != "+z") object.insert("front", Text(model.Front));
   if (model.Distance > 0) object.insert("distance", Decimal(model.Distance));
+  if (model.HasPlinth) {
+    const auto hex = [](float v) { return QString("%1").arg(int(std::lround(v * 255)), 2, 16, QChar('0')); };
+    const float* c = model.PlinthColour;
+    object.insert("plinth", QJsonObject{{"width", Decimal(model.PlinthWidth)},
+                                        {"depth", Decimal(model.PlinthDepth)},
+                                        {"height", Decimal(model.PlinthHeight)},
+                                        {"colour", "#" + hex(c[0]) + hex(c[1]) + hex(c[2])}});
+  }
   return object;
 }
 

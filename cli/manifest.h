@@ -26,6 +26,7 @@ struct TManifestItem {
   std::string Node;       // textures: the texture node the image fills
   bool HasUserId = false;
   int UserId = 0;
+  std::string Shown;      // how messages name a file the tool made itself (a model's picture)
 };
 
 // A 3D model placed in a room: its base centre at Position, its front looking Facing degrees about
@@ -46,6 +47,11 @@ struct TManifestModel {
   // The flight to the work ends at least this far in front of its centre (metres); 0 leaves the
   // viewer's own distance from the model's size.
   float Distance = 0;
+  // The plinth it stands on, if any: a box of this width (along the model's own width) and depth,
+  // its top at the model's base, turned with the model; it moves wherever the model is put.
+  bool HasPlinth = false;
+  float PlinthWidth = 0, PlinthDepth = 0, PlinthHeight = 0;
+  float PlinthColour[3] = {0.85f, 0.83f, 0.79f};  // pale stone
 };
 
 struct TManifestList {

@@ -78,6 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # pinacora-data turns Markdown, HTML, ODT and DOCX notes into RTF with pandoc when it is there, and
 # reads TIFF and WebP pictures through Qt's extra image plugins; the program itself needs neither.
 # The kiosk session uses matchbox, xset, and xmessage for its notice to staff, when they are there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt5-image-formats-plugins, matchbox-window-manager, x11-xserver-utils, x11-utils")
+# Names of works in Greek, Cyrillic, Arabic ... and Japanese show with Noto's and IPA's fonts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "qt5-image-formats-plugins, matchbox-window-manager, x11-xserver-utils, x11-utils, fonts-noto-core, fonts-ipafont-gothic")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pandoc")
 include(CPack)

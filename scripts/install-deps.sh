@@ -19,6 +19,8 @@ packages=(
   wmctrl
   # demo movies and sounds are made at build time; the about box's credits are drawn then too
   ffmpeg fonts-dejavu-core
+  # names of works in every script: Greek, Cyrillic, Arabic and more (Noto), Japanese (IPA Gothic)
+  fonts-noto-core fonts-ipafont-gothic
   # sanitizer and fuzzer builds, memory checks
   clang libclang-rt-14-dev valgrind
   # the curator's tool: 3D models, notes from documents, pictures in every format

@@ -74,7 +74,7 @@ class TDataChecker {
       TCheckedList& list = Lists.back();
       list.Entry = entry;
       list.Label = "list " + std::to_string(Lists.size() - 1) + " (Id " + std::to_string(entry.Id) + ", '" +
-                   Cp1252ToUtf8(entry.Name) + "')";
+                   DecodeName(entry.Name) + "')";
       CheckEntry(list);
     }
     CheckSceneLists();
@@ -139,7 +139,7 @@ class TDataChecker {
     const std::string name = ReadText(blob, kListName, kTextFieldSize);
     if (id != list.Entry.Id || userId != list.Entry.UserId || type != list.Entry.Type || name != list.Entry.Name) {
       Problem(list, "its list header (Id " + std::to_string(id) + ", UserId " + std::to_string(userId) + ", Type " +
-                        std::to_string(type) + ", '" + Cp1252ToUtf8(name) + "') disagrees with its directory entry");
+                        std::to_string(type) + ", '" + DecodeName(name) + "') disagrees with its directory entry");
     }
     const std::int32_t chunkCount = ReadI32(blob, kListChunkCount);
     if (chunkCount < 0) Problem(list, "ChunkCount " + std::to_string(chunkCount) + " is negative");
@@ -225,7 +225,7 @@ class TDataChecker {
 
   void CheckChunk(TCheckedList& list, std::size_t index) {
     const TGXChunk& chunk = *list.Chunks[index];
-    const std::string where = "chunk " + std::to_string(index) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+    const std::string where = "chunk " + std::to_string(index) + " '" + DecodeName(chunk.Name) + "'";
     std::vector<std::uint8_t> out;
     switch (chunk.GetType()) {
       case kChunkVrmlShape: {
@@ -304,7 +304,7 @@ class TDataChecker {
       for (std::size_t i = 0; i < list.Chunks.size(); ++i) {
         const TGXChunk& chunk = *list.Chunks[i];
         if (chunk.GetType() != kChunkRtf && chunk.GetType() != kChunkWmv) continue;
-        const std::string where = "chunk " + std::to_string(i) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+        const std::string where = "chunk " + std::to_string(i) + " '" + DecodeName(chunk.Name) + "'";
         if (chunk.Id != list.Entry.Id) {
           Problem(list, where + ": carries Id " + std::to_string(chunk.Id) + ", not its list's Id, so it cannot be opened");
         }
@@ -344,7 +344,7 @@ class TDataChecker {
     };
     std::vector<TOperaEntry> operas;
     for (const TCheckedList& list : Lists) {
-      if (list.Entry.Type == kListOpera) operas.push_back({list.Entry.UserId, list.Label, Cp1252ToUtf8(list.Entry.Name)});
+      if (list.Entry.Type == kListOpera) operas.push_back({list.Entry.UserId, list.Label, DecodeName(list.Entry.Name)});
     }
     CheckScenes(sceneOf(kModelListId), sceneOf(kWorksListId), operas, Options, Report);
   }

@@ -46,7 +46,7 @@ std::string OneLine(const std::string& text) {
 }
 
 std::string ChunkWhere(std::size_t index, const TGXChunk& chunk) {
-  return "chunk " + std::to_string(index) + " '" + Cp1252ToUtf8(chunk.Name) + "'";
+  return "chunk " + std::to_string(index) + " '" + DecodeName(chunk.Name) + "'";
 }
 
 std::string Vec(const SbVec3f& v) {
@@ -131,7 +131,7 @@ SoNode* BuildChecked(const TSceneList& list, TCheckReport* report) {
     if (chunk.GetType() != kChunkImageRawRgba) continue;
     const int filled = FillTexture(textures, static_cast<const TGXChunkImageRawRgba&>(chunk));
     if (report != nullptr && filled == 0) {
-      report->Error(list.Label + ": chunk " + std::to_string(i) + ": texture '" + Cp1252ToUtf8(chunk.Name) +
+      report->Error(list.Label + ": chunk " + std::to_string(i) + ": texture '" + DecodeName(chunk.Name) +
                     "' fills no Texture2 node of the shape");
     }
   }
@@ -287,8 +287,13 @@ void CheckWork(const TSceneList& works, const TOperaEntry& opera, SoNode* sceneR
   }
   char text[64];
   std::snprintf(text, sizeof text, "%.2f", double(distance));
+  // Its front as a bearing about the vertical, as a manifest model's "facing" gives it.
+  char bearing[64];
+  const double degrees = std::atan2(double(normal[0]), double(normal[2])) * 180.0 / M_PI;
+  std::snprintf(bearing, sizeof bearing, "%.0f", std::fabs(degrees) < 0.5 ? 0.0 : degrees < 0 ? degrees + 360 : degrees);
   report.Works.push_back("work " + name + " '" + opera.Name + "': centre " + Vec(center) + ", facing " + Vec(normal) +
                          ", seen from " + text);
+  report.Works.push_back("  its front towards " + std::string(bearing) + " degrees about the vertical (0 = +Z, 90 = +X)");
 }
 
 // Reads the works, with the rooms beside them as the viewer holds them, and checks every work.

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTextCodec>
 #include <cmath>
+#include <algorithm>
 #include <map>
 
 #include "common/fileio.h"
@@ -21,7 +22,8 @@ std::string ColumnOf(QString header) {
       {"title", "title"},       {"titolo", "title"},    {"author", "author"}, {"autore", "author"},
       {"artist", "author"},     {"year", "year"},       {"anno", "year"},     {"date", "year"},
       {"data", "year"},         {"width", "width"},     {"larghezza", "width"}, {"base", "width"},
-      {"height", "height"},     {"altezza", "height"},  {"order", "order"},   {"ordine", "order"}};
+      {"height", "height"},     {"altezza", "height"},  {"order", "order"},   {"ordine", "order"},
+      {"facing", "facing"},     {"fronte", "facing"}};
   const auto it = names.find(header);
   return it == names.end() ? std::string() : it->second;
 }
@@ -74,21 +76,38 @@ class TCatalogueReader {
     Name = slash == std::string::npos ? Path : Path.substr(slash + 1);
   }
 
-  bool Fail(const std::string& where, const std::string& reason) {
-    Error = where + ": " + reason;
+  bool Fail(const std::string& where, const std::string& reason, int line = 0) {
+    Errors.push_back({line, where + ": " + reason});
     return false;
   }
 
-  bool Field(TCatalogueEntry& entry, const std::string& column, const QString& value) {
+  // Reads one field; a bad one is reported, with its column, and the row is left out.
+  bool Field(TCatalogueEntry& entry, const std::string& column, const QString& value, const std::string& place) {
+    const std::size_t before = Errors.size();
+    const bool ok = ReadField(entry, column, value);
+    if (!ok && Errors.size() > before) {
+      Errors.back().Line = entry.Line;
+      Errors.back().Text += " (" + place + ")";
+    }
+    return ok;
+  }
+
+  bool ReadField(TCatalogueEntry& entry, const std::string& column, const QString& value) {
     const QString text = value.trimmed();
     if (text.isEmpty()) return true;
     if (column == "file") entry.File = text.toStdString();
     if (column == "title") entry.Title = text.toStdString();
     if (column == "author") entry.Author = text.toStdString();
     if (column == "year") entry.Year = text.toStdString();
-    if (column == "width" || column == "height" || column == "order") {
+    if (column == "width" || column == "height" || column == "order" || column == "facing") {
       double number = 0;
       if (!ParseNumber(text, number)) return Fail(entry.Where, column + " '" + text.toStdString() + "' is not a number");
+      if (column == "facing") {
+        if (std::fabs(number) > 360) return Fail(entry.Where, "facing " + text.toStdString() + " is not an angle from -360 to 360 degrees");
+        entry.HasFacing = true;
+        entry.FacingDeg = number;
+        return true;
+      }
       if (column != "order" && (number <= 0 || number > 100000)) {
         return Fail(entry.Where, column + " " + text.toStdString() + " cm is not a size a work can have");
       }
@@ -102,10 +121,10 @@ class TCatalogueReader {
     return true;
   }
 
-  bool Finish(TCatalogueEntry& entry, std::vector<TCatalogueEntry>& entries) {
-    if (entry.File.empty()) return Fail(entry.Where, "no file named");
-    entries.push_back(std::move(entry));
-    return true;
+  bool Finish(TCatalogueEntry& entry, bool good, std::vector<TCatalogueEntry>& entries) {
+    if (entry.File.empty()) return Fail(entry.Where, "no file named", entry.Line);
+    if (good) entries.push_back(std::move(entry));
+    return good;
   }
 
   bool ReadCsv(const QString& text, std::vector<TCatalogueEntry>& entries) {
@@ -121,7 +140,7 @@ class TCatalogueReader {
       columns.push_back(ColumnOf(header));
       hasFile = hasFile || columns.back() == "file";
     }
-    if (!hasFile) return Fail(Name + ": line 1", "the header row names no \"file\" column");
+    if (!hasFile) return Fail(Name + ": line 1", "the header row names no \"file\" column", 1);
     while (position < text.size()) {
       const int start = position;
       const QStringList fields = SplitRecord(text, position, separator);
@@ -130,12 +149,16 @@ class TCatalogueReader {
       if (fields.join(QString()).trimmed().isEmpty()) continue;
       TCatalogueEntry entry;
       entry.Where = Name + ": line " + std::to_string(recordLine);
+      entry.Line = recordLine;
+      bool good = true;
       for (int i = 0; i < fields.size() && i < int(columns.size()); ++i) {
-        if (!columns[std::size_t(i)].empty() && !Field(entry, columns[std::size_t(i)], fields.at(i))) return false;
+        const std::string& column = columns[std::size_t(i)];
+        if (column == "file") entry.FileColumn = i + 1;
+        if (!column.empty() && !Field(entry, column, fields.at(i), "column " + std::to_string(i + 1))) good = false;
       }
-      if (!Finish(entry, entries)) return false;
+      Finish(entry, good, entries);
     }
-    return true;
+    return Errors.empty();
   }
 
   bool ReadJson(const QByteArray& bytes, std::vector<TCatalogueEntry>& entries) {
@@ -153,7 +176,12 @@ class TCatalogueReader {
     for (int i = 0; i < works.size(); ++i) {
       TCatalogueEntry entry;
       entry.Where = Name + ": work " + std::to_string(i + 1);
-      if (!works.at(i).isObject()) return Fail(entry.Where, "must be an object");
+      entry.Line = i + 1;
+      if (!works.at(i).isObject()) {
+        Fail(entry.Where, "must be an object", entry.Line);
+        continue;
+      }
+      bool good = true;
       const QJsonObject object = works.at(i).toObject();
       for (auto it = object.begin(); it != object.end(); ++it) {
         const std::string column = ColumnOf(it.key());
@@ -161,24 +189,31 @@ class TCatalogueReader {
         const QJsonValue v = it.value();
         const QString value = v.isDouble() ? QString::number(v.toDouble(), 'g', 12) : v.toString();
         if (!v.isDouble() && !v.isString() && !v.isNull()) {
-          return Fail(entry.Where, "\"" + it.key().toStdString() + "\" must be a text or a number");
+          Fail(entry.Where, "\"" + it.key().toStdString() + "\" must be a text or a number", entry.Line);
+          good = false;
+          continue;
         }
-        if (!Field(entry, column, value)) return false;
+        if (!Field(entry, column, value, "\"" + it.key().toStdString() + "\"")) good = false;
       }
-      if (!Finish(entry, entries)) return false;
+      Finish(entry, good, entries);
     }
-    return true;
+    return Errors.empty();
   }
 
-  std::string Path, Name, Error;
+  std::string Path, Name;
+  std::vector<TCatalogueError> Errors;
 };
 
 }  // namespace
 
-bool ReadCatalogue(const std::string& path, std::vector<TCatalogueEntry>& entries, std::string& error) {
+bool ReadCatalogue(const std::string& path, std::vector<TCatalogueEntry>& entries, std::vector<TCatalogueError>& errors) {
   entries.clear();
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, error, std::uint64_t(16) << 20)) return false;
+  std::string error;
+  if (!ReadWholeFile(path, bytes, error, std::uint64_t(16) << 20)) {
+    errors.push_back({0, error});
+    return false;
+  }
   QByteArray data(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
   if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
   TCatalogueReader reader(path);
@@ -193,6 +228,18 @@ bool ReadCatalogue(const std::string& path, std::vector<TCatalogueEntry>& entrie
     if (state.invalidChars > 0) text = QTextCodec::codecForName("Windows-1252")->toUnicode(data);
     ok = reader.ReadCsv(text, entries);
   }
-  if (!ok) error = reader.Error;
+  errors.insert(errors.end(), reader.Errors.begin(), reader.Errors.end());
   return ok;
+}
+
+std::string CatalogueErrorText(std::vector<TCatalogueError> errors, const std::string& catalogue,
+                               const std::string& prefix) {
+  std::stable_sort(errors.begin(), errors.end(),
+                   [](const TCatalogueError& a, const TCatalogueError& b) { return a.Line < b.Line; });
+  std::string text;
+  for (const TCatalogueError& error : errors) text += (text.empty() ? "" : "\n" + prefix) + error.Text;
+  if (errors.size() > 1) {
+    text += "\n" + prefix + catalogue + ": " + std::to_string(errors.size()) + " mistakes; mend them all and hang again";
+  }
+  return text;
 }

@@ -168,11 +168,11 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       work.Stem = Std(info.completeBaseName());
       std::string reason;
       if (work.WorkKind == TFolderWork::Kind::Picture && !LookAtPicture(work, reason)) {
-        result.Notices.push_back(Std(name) + ": left out, not a picture Qt can read (" + reason + ")");
+        result.LeftOut.push_back(Std(name) + ": not a picture Qt can read (" + reason + ")");
         continue;
       }
       if (byKey.count(Key(info.completeBaseName())) != 0) {
-        result.Notices.push_back(Std(name) + ": left out, another work has the same name");
+        result.LeftOut.push_back(Std(name) + ": another work has the same name");
         continue;
       }
       byKey[Key(info.completeBaseName())] = result.Works.size();
@@ -249,7 +249,12 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
   if (!cataloguePath.empty()) {
     result.Catalogue = cataloguePath;
     std::vector<TCatalogueEntry> entries;
-    if (!ReadCatalogue(cataloguePath, entries, error)) return false;
+    // Every mistake is gathered and told at once, in line order, as a compiler does.
+    std::vector<TCatalogueError> mistakes;
+    ReadCatalogue(cataloguePath, entries, mistakes);
+    const auto column = [](const TCatalogueEntry& entry) {
+      return entry.FileColumn > 0 ? " (column " + std::to_string(entry.FileColumn) + ")" : std::string();
+    };
     std::stable_sort(entries.begin(), entries.end(), [](const TCatalogueEntry& a, const TCatalogueEntry& b) {
       if (a.HasOrder != b.HasOrder) return a.HasOrder;
       return a.HasOrder && a.Order < b.Order;
@@ -264,12 +269,12 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       }
       if (it == byKey.end()) it = byKey.find(Key(written));
       if (it == byKey.end()) {
-        error = entry.Where + ": no picture or model '" + entry.File + "' in " + result.Path;
-        return false;
+        mistakes.push_back({entry.Line, entry.Where + ": no picture or model '" + entry.File + "' in " + result.Path + column(entry)});
+        continue;
       }
       if (taken[it->second]) {
-        error = entry.Where + ": '" + entry.File + "' is catalogued twice";
-        return false;
+        mistakes.push_back({entry.Line, entry.Where + ": '" + entry.File + "' is catalogued twice" + column(entry)});
+        continue;
       }
       taken[it->second] = true;
       TFolderWork work = result.Works[it->second];
@@ -279,7 +284,14 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
       work.Year = entry.Year;
       work.WidthCm = entry.WidthCm;
       work.HeightCm = entry.HeightCm;
+      work.HasFacing = entry.HasFacing;
+      work.FacingDeg = entry.FacingDeg;
       ordered.push_back(std::move(work));
+    }
+    if (!mistakes.empty()) {
+      error = CatalogueErrorText(mistakes, QFileInfo(QString::fromStdString(cataloguePath)).fileName().toStdString(),
+                                 "pinacora-data hang: ");
+      return false;
     }
     for (std::size_t i = 0; i < result.Works.size(); ++i) {
       if (!taken[i]) {
@@ -296,4 +308,40 @@ bool ScanFolder(const std::string& folder, const std::string& catalogue, TFolder
     if (work.Title.empty()) work.Title = "Opera " + std::to_string(i + 1);  // a name of only "_" and "-"
   }
   return true;
+}
+
+std::string WorksSummary(const TFolder& folder) {
+  const std::size_t hung = folder.Works.size();
+  if (folder.LeftOut.empty()) return std::to_string(hung) + (hung == 1 ? " work" : " works");
+  std::string text = std::to_string(hung) + " of " + std::to_string(hung + folder.LeftOut.size()) + " works; left out: ";
+  for (std::size_t i = 0; i < folder.LeftOut.size(); ++i) {
+    const std::string& entry = folder.LeftOut[i];
+    const std::size_t colon = entry.find(": ");
+    text += (i ? ", " : "") + (colon == std::string::npos ? entry : entry.substr(0, colon) + " (" + entry.substr(colon + 2) + ")");
+  }
+  return text;
+}
+
+std::string LeftOutRefusal(const TFolder& folder, const std::string& prefix) {
+  std::string text = folder.Path + ": " + std::to_string(folder.LeftOut.size()) + " of the " +
+                     std::to_string(folder.Works.size() + folder.LeftOut.size()) + " works cannot be hung:";
+  for (const std::string& entry : folder.LeftOut) text += "\n" + prefix + "  " + entry;
+  text += "\n" + prefix + "nothing is written; mend or remove them, or --skip-bad hangs the others without them";
+  return text;
+}
+
+std::string NotHungText(const TFolder& folder, std::size_t count) {
+  std::string text = std::to_string(folder.Works.size() - count) + " works not hung (--max-works " + std::to_string(count) + "):";
+  for (std::size_t i = count; i < folder.Works.size(); ++i) {
+    text += (i > count ? ", " : " ") + QFileInfo(QString::fromStdString(folder.Works[i].File)).fileName().toStdString();
+  }
+  return text;
+}
+
+std::string TooManyAdvice(const TFolder& folder, int maxLists) {
+  const long room = long(maxLists) - 2 - long(folder.Sounds.size());
+  if (room < 1) return "fewer pieces of music would leave room for works";
+  const std::string n = std::to_string(room);
+  return "split the folder into exhibitions of at most " + n + " works each, or hang the first " + n +
+         " in catalogue order with --max-works " + n + " (the rest are named)";
 }

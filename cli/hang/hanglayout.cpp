@@ -160,69 +160,129 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
 
   const std::size_t perRoom = std::size_t(std::max(1, options.PerRoom));
   const std::size_t roomCount = std::max<std::size_t>(1, (n + perRoom - 1) / perRoom);
-  // The program's camera starts at the origin looking along +X: let it stand inside the first
-  // room, looking down the gallery.
-  double x = -kStartInside;
+  const int columns = int(std::min<std::size_t>(roomCount, kMaxRoomsInARow));
+  const int rows = int((roomCount + std::size_t(columns) - 1) / std::size_t(columns));
+  layout.Columns = columns;
+  // Doorways between rooms of a row stand between the north wall and the plinths, so that the
+  // walk from door to door passes clear of the models.
+  layout.DoorZ = deepestModel > 0 ? (-layout.Depth / 2 + (-deepestModel / 2 - kClearOfModel)) / 2 : 0;
+  // A doorway into the next row takes this much of a wall's length, at the wall's end.
+  const double rowDoor = rows > 1 ? 2 * kDoorHalfWidth + 2 * options.Gap : 0;
+
+  // First every room's works and the length they need; every room of the plan then takes the
+  // longest, so that the rows line up.
+  struct TPlan {
+    std::vector<std::size_t> Pictures, Models;
+    std::size_t Split = 0;
+    double Row = 0;
+  };
+  std::vector<TPlan> plans(roomCount);
+  double roomLength = 6.0;
   std::size_t first = 0;
   for (std::size_t r = 0; r < roomCount; ++r) {
+    TPlan& plan = plans[r];
     // Share the works evenly among the rooms, in order.
     const std::size_t last = first + (n - first) / (roomCount - r) + ((n - first) % (roomCount - r) != 0 ? 1 : 0);
-    std::vector<std::size_t> pictures, models;
-    for (std::size_t i = first; i < last; ++i) (sizes[i].Model ? models : pictures).push_back(i);
+    for (std::size_t i = first; i < last; ++i) (sizes[i].Model ? plan.Models : plan.Pictures).push_back(i);
     // The first pictures go along the north wall, west to east, the rest back along the south
     // wall: split where the longer wall is shortest.
-    const std::size_t count = pictures.size();
-    std::size_t split = count;
-    double best = RunLength(sizes, frames, pictures, 0, count, options.Gap);
-    for (std::size_t s = 1; s < count; ++s) {
-      const double longer = std::max(RunLength(sizes, frames, pictures, 0, s, options.Gap),
-                                     RunLength(sizes, frames, pictures, s, count, options.Gap));
+    const std::size_t count = plan.Pictures.size();
+    plan.Split = count;
+    double best = RunLength(sizes, frames, plan.Pictures, 0, count, options.Gap);
+    for (std::size_t k = 1; k < count; ++k) {
+      const double longer = std::max(RunLength(sizes, frames, plan.Pictures, 0, k, options.Gap),
+                                     RunLength(sizes, frames, plan.Pictures, k, count, options.Gap));
       if (longer < best) {
         best = longer;
-        split = s;
+        plan.Split = k;
       }
     }
-    double row = 0;
-    for (std::size_t k = 0; k < models.size(); ++k) row += layout.Works[models[k]].PlinthWidth + (k > 0 ? kModelGap : 0);
+    for (std::size_t k = 0; k < plan.Models.size(); ++k) {
+      plan.Row += layout.Works[plan.Models[k]].PlinthWidth + (k > 0 ? kModelGap : 0);
+    }
     const double lead = r == 0 ? kFirstRoomLead : options.EndMargin;
+    const double needed =
+        std::max(best + 2 * options.EndMargin + rowDoor, plan.Models.empty() ? 0.0 : plan.Row + lead + options.EndMargin);
+    roomLength = std::max(roomLength, std::ceil(needed * 2) / 2);
+    first = last;
+  }
+
+  // The program's camera starts at the origin looking along +X: let it stand inside the first
+  // room, looking down the first row.
+  const double west = -kStartInside;
+  for (std::size_t r = 0; r < roomCount; ++r) {
+    const TPlan& plan = plans[r];
     TRoom room;
-    room.X0 = x;
-    const double needed = std::max(best + 2 * options.EndMargin, models.empty() ? 0.0 : row + lead + options.EndMargin);
-    room.X1 = x + std::max(6.0, std::ceil(needed * 2) / 2);
-    const double north = RunLength(sizes, frames, pictures, 0, split, options.Gap);
-    const double south = RunLength(sizes, frames, pictures, split, count, options.Gap);
-    double along = room.X0 + (room.X1 - room.X0 - north) / 2;
-    for (std::size_t k = 0; k < split; ++k) {
-      const std::size_t i = pictures[k];
+    room.Row = int(r) / columns;
+    // Even rows run west to east, odd rows back east to west.
+    const int step = int(r) % columns;
+    room.Column = room.Row % 2 == 0 ? step : columns - 1 - step;
+    room.X0 = west + room.Column * roomLength;
+    room.X1 = room.X0 + roomLength;
+    room.CentreZ = room.Row * layout.Depth;
+    room.Z0 = room.CentreZ - layout.Depth / 2;
+    room.Z1 = room.CentreZ + layout.Depth / 2;
+    // The row's last room opens south into the next row, at the end of the wall away from the
+    // room before it; the next row's first room is entered through the same doorway.
+    const bool eastward = room.Row % 2 == 0;
+    const double turnX = eastward ? room.X1 - rowDoor / 2 : room.X0 + rowDoor / 2;
+    if (r + 1 < roomCount) {
+      if (step == columns - 1) room.Exit = TDoorWall::South, room.ExitX = turnX;
+      else room.Exit = eastward ? TDoorWall::East : TDoorWall::West;
+    }
+    if (r > 0) {
+      if (step == 0) {
+        room.Entry = TDoorWall::North;
+        room.EntryX = layout.Rooms.back().ExitX;
+      } else {
+        room.Entry = eastward ? TDoorWall::West : TDoorWall::East;
+      }
+    }
+    // The stretch of each long wall that pictures may use: all of it but a doorway's end.
+    double northFrom = room.X0, northTo = room.X1, southFrom = room.X0, southTo = room.X1;
+    const auto leaveDoor = [&](double doorX, double& from, double& to) {
+      if (doorX > (room.X0 + room.X1) / 2) to = room.X1 - rowDoor;
+      else from = room.X0 + rowDoor;
+    };
+    if (room.Entry == TDoorWall::North) leaveDoor(room.EntryX, northFrom, northTo);
+    if (room.Exit == TDoorWall::South) leaveDoor(room.ExitX, southFrom, southTo);
+
+    const std::size_t count = plan.Pictures.size();
+    const double north = RunLength(sizes, frames, plan.Pictures, 0, plan.Split, options.Gap);
+    const double south = RunLength(sizes, frames, plan.Pictures, plan.Split, count, options.Gap);
+    double along = northFrom + (northTo - northFrom - north) / 2;
+    for (std::size_t k = 0; k < plan.Split; ++k) {
+      const std::size_t i = plan.Pictures[k];
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);
       work.NorthWall = true;
       work.X = along + frames[i] + sizes[i].Width / 2;
-      work.Z = -layout.Depth / 2 + kOffWall;
+      work.Z = room.Z0 + kOffWall;
       along += sizes[i].Width + 2 * frames[i] + options.Gap;
     }
-    along = room.X1 - (room.X1 - room.X0 - south) / 2;
-    for (std::size_t k = split; k < count; ++k) {
-      const std::size_t i = pictures[k];
+    along = southTo - (southTo - southFrom - south) / 2;
+    for (std::size_t k = plan.Split; k < count; ++k) {
+      const std::size_t i = plan.Pictures[k];
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);
       work.NorthWall = false;
       work.X = along - frames[i] - sizes[i].Width / 2;
-      work.Z = layout.Depth / 2 - kOffWall;
+      work.Z = room.Z1 - kOffWall;
       along -= sizes[i].Width + 2 * frames[i] + options.Gap;
     }
     // The models in a row down the middle, west to east, centred in the space they may use.
-    along = room.X0 + lead + (room.X1 - room.X0 - lead - options.EndMargin - row) / 2;
-    for (const std::size_t i : models) {
+    const double lead = r == 0 ? kFirstRoomLead : options.EndMargin;
+    along = room.X0 + lead + (room.X1 - room.X0 - lead - options.EndMargin - plan.Row) / 2;
+    for (const std::size_t i : plan.Models) {
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);
       work.X = along + work.PlinthWidth / 2;
-      work.Z = 0;
+      work.Z = room.CentreZ;
       along += work.PlinthWidth + kModelGap;
     }
     layout.Rooms.push_back(room);
-    x = room.X1;
-    first = last;
   }
+  layout.PlanLength = columns * roomLength;
+  layout.PlanDepth = rows * layout.Depth;
   return layout;
 }

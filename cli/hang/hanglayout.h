@@ -1,6 +1,8 @@
-// Where the works of a hung exhibition go: rooms in a row along X, each a gallery whose two long
-// walls (facing +Z and -Z) carry the pictures in catalogue order, centres at eye height, and
-// whose middle holds the room's 3D models on plinths, in a row along X.
+// Where the works of a hung exhibition go: rooms on a compact plan, rows of at most three along X
+// that the visit walks in turn, back and forth (a row's last room opens into the next row's), each
+// a gallery whose two long walls (facing +Z and -Z) carry the pictures in catalogue order, centres
+// at eye height, and whose middle holds the room's 3D models on plinths, in a row along X, clear
+// of the line between its doors.
 //
 // The viewer flies to a work from 2.35 times the square root of the work's box area in front of
 // it, shifted sideways along X by up to 1.5 m, and looks at its centre. Works therefore hang only
@@ -41,16 +43,33 @@ struct TWorkPlacement {
   double PlinthWidth = 0, PlinthDepth = 0;
 };
 
+// Where a room's doorway to a neighbour is: none, in its west or east wall (at the layout's DoorZ
+// from the room's middle), or in its north or south wall (at DoorX).
+enum class TDoorWall { None, West, East, North, South };
+
 struct TRoom {
-  double X0 = 0, X1 = 0;  // along X; every room spans Z from -Depth/2 to Depth/2
+  double X0 = 0, X1 = 0;  // along X
+  double Z0 = 0, Z1 = 0;  // along Z: Depth wide, its middle at CentreZ
+  double CentreZ = 0;
+  int Row = 0, Column = 0;
+  // The doorways into the room before it in the visit and into the one after it.
+  TDoorWall Entry = TDoorWall::None, Exit = TDoorWall::None;
+  double EntryX = 0, ExitX = 0;  // for a doorway in the north or south wall: its middle along X
 };
 
 struct THangLayout {
   std::vector<TRoom> Rooms;
   std::vector<TWorkPlacement> Works;  // in the order of the sizes given
-  double Depth = 0;   // along Z, wall to wall
+  double Depth = 0;   // along Z, wall to wall, of one room
   double Height = 0;  // floor to ceiling
+  double DoorZ = 0;   // where the doorways in west and east walls are, from the room's middle
+  int Columns = 1;    // rooms in a row of the plan; the visit turns back at each row's end
+  double PlanLength = 0, PlanDepth = 0;  // the whole plan, along X and Z
 };
+
+// Rooms in one row of the plan at most: a longer straight walk tires more than it shows.
+constexpr int kMaxRoomsInARow = 3;
+constexpr double kDoorHalfWidth = 0.8;
 
 // The frame's width for a picture of this size.
 double FrameWidth(const TWorkSize& size);

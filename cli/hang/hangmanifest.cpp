@@ -3,12 +3,12 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QTextCodec>
 #include <cmath>
 #include <cstdio>
 
 #include "common/fileio.h"
 #include "data/cp1252.h"
+#include "import/imageimport.h"
 
 namespace {
 
@@ -59,7 +59,13 @@ bool TextureOf(const TFolderWork& work, int id, int maxSide, const QDir& sources
     // Scaling while decoding spares most of the work for large JPEGs.
     reader.setScaledSize(stored.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
   }
-  QImage image = reader.read();
+  std::string faults;
+  QImage image = ReadPicture(reader, faults);
+  // A damaged picture is left to pack, which refuses it naming the fault (or keeps it, forced).
+  if (!faults.empty()) {
+    texture = work.File;
+    return true;
+  }
   if (image.isNull()) {
     error = work.File + ": cannot read the picture (" + reader.errorString().toStdString() + ")";
     return false;
@@ -88,7 +94,7 @@ TManifestList RoomsList(const TRoomLook& look, const QDir& sources) {
 }
 
 TManifestModel PlacedModel(const TFolderWork& work, const THungWork& hung, const TWorkPlacement& place,
-                           const QDir& sources) {
+                           const TRoomLook& look, const QDir& sources) {
   TManifestModel model;
   model.File = Relative(sources, work.File);
   model.HasWork = true;
@@ -96,20 +102,28 @@ TManifestModel PlacedModel(const TFolderWork& work, const THungWork& hung, const
   model.Position[0] = Millimetres(place.X);
   model.Position[1] = Millimetres(place.Y);
   model.Position[2] = Millimetres(place.Z);
-  model.Facing = 180;
+  // Towards the north wall, turned as the catalogue asks.
+  model.Facing = float(std::fmod(180 + work.FacingDeg + 720, 360));
   model.HasHeight = true;
   model.Height = Millimetres(hung.Size.Height);
   model.Distance = float(std::ceil(place.ViewDistance * 100) / 100);
+  // Its plinth is part of it: pack stands it under the model wherever the model is put.
+  model.HasPlinth = true;
+  model.PlinthWidth = Millimetres(place.PlinthWidth);
+  model.PlinthDepth = Millimetres(place.PlinthDepth);
+  model.PlinthHeight = model.Position[1];
+  model.PlinthColour[0] = float(look.PlinthR), model.PlinthColour[1] = float(look.PlinthG);
+  model.PlinthColour[2] = float(look.PlinthB);
   return model;
 }
 
 // The works: their shape, each picture's texture and each model placed on its plinth.
 bool WorksList(const TFolder& folder, const THangLayout& layout, const std::vector<THungWork>& works,
-               const THangManifestOptions& options, const QDir& sources, TManifestList& list, std::string& error) {
+               const TRoomLook& look, const THangManifestOptions& options, const QDir& sources, TManifestList& list, std::string& error) {
   list = SceneList(120, "Opere", "opere.iv");
   for (std::size_t i = 0; i < folder.Works.size(); ++i) {
     if (works[i].Size.Model) {
-      list.Models.push_back(PlacedModel(folder.Works[i], works[i], layout.Works[i], sources));
+      list.Models.push_back(PlacedModel(folder.Works[i], works[i], layout.Works[i], look, sources));
       continue;
     }
     std::string texture;
@@ -177,27 +191,14 @@ bool AddOperaLists(TFolder& folder, const std::vector<THungWork>& works, const Q
 
 std::string StorableName(const std::string& utf8, const std::string& what, std::vector<std::string>& notices) {
   std::string bytes;
-  if (Utf8ToCp1252(utf8, bytes) && bytes.size() <= 255) return utf8;
-  QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
-  QString fixed;
-  for (const QChar c : QString::fromStdString(utf8)) {
-    if (codec->canEncode(c) && c != QChar::ReplacementCharacter) {
-      fixed += c;
-      continue;
-    }
-    const QString plain = QString(c).normalized(QString::NormalizationForm_KD);
-    QString kept;
-    for (const QChar p : plain) {
-      if (p.category() != QChar::Mark_NonSpacing && codec->canEncode(p)) kept += p;
-    }
-    fixed += kept.isEmpty() ? QString("?") : kept;
-  }
+  if (EncodeName(utf8, bytes) && bytes.size() <= 255) return utf8;
+  QString fixed = QString::fromStdString(utf8);
   std::string result = fixed.toStdString();
-  while (!Utf8ToCp1252(result, bytes) || bytes.size() > 255) {
-    fixed.chop(1);
+  while (!EncodeName(result, bytes) || bytes.size() > 255) {
+    fixed.chop(fixed.size() > 1 && fixed.at(fixed.size() - 1).isLowSurrogate() ? 2 : 1);
     result = fixed.toStdString();
   }
-  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (Windows-1252, at most 255 bytes)");
+  notices.push_back(what + ": name '" + utf8 + "' stored as '" + result + "' (at most 255 bytes)");
   return result;
 }
 
@@ -207,7 +208,7 @@ bool HangManifest(TFolder& folder, const THangLayout& layout, const std::vector<
   manifest = TManifest();
   manifest.Lists.push_back(RoomsList(look, sources));
   TManifestList worksList;
-  if (!WorksList(folder, layout, works, options, sources, worksList, error)) return false;
+  if (!WorksList(folder, layout, works, look, options, sources, worksList, error)) return false;
   manifest.Lists.push_back(std::move(worksList));
   AddSoundLists(folder, sources, manifest.Lists);
   return AddOperaLists(folder, works, sources, manifest.Lists, error);

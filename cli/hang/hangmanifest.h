@@ -26,6 +26,6 @@ bool HangManifest(TFolder& folder, const THangLayout& layout, const std::vector<
                   const TRoomLook& look, const THangManifestOptions& options, const QDir& sources,
                   TManifest& manifest, std::string& error);
 
-// A name the data file can hold: characters Windows-1252 lacks lose their accents or become '?',
-// and it is cut to 255 bytes; a name so changed is told in notices, with what it names.
+// A name the data file can hold (Windows-1252, or UTF-8 when that cannot hold it), cut at a
+// whole character to 255 bytes; a name so cut is told in notices, with what it names.
 std::string StorableName(const std::string& utf8, const std::string& what, std::vector<std::string>& notices);

@@ -117,32 +117,49 @@ bool ParseColour(const std::string& text, double& r, double& g, double& b) {
 
 std::string RoomsScene(const THangLayout& layout, const TRoomLook& look) {
   TSurfaceMesh floor, walls, ceiling;
-  const double d = layout.Depth / 2, h = layout.Height;
-  const double doorHalf = 0.8, doorTop = std::min(2.6, h - 0.5);
+  const double h = layout.Height;
+  const double doorHalf = kDoorHalfWidth, doorTop = std::min(2.6, h - 0.5);
   const double wt = look.Walls.TileMetres;
-  for (std::size_t r = 0; r < layout.Rooms.size(); ++r) {
-    const double x0 = layout.Rooms[r].X0, x1 = layout.Rooms[r].X1;
-    floor.Quad({x0, 0, -d}, {x1, 0, -d}, {x1, 0, d}, {x0, 0, d}, {0, 1, 0}, look.Floor.TileMetres);
-    ceiling.Quad({x0, h, -d}, {x1, h, -d}, {x1, h, d}, {x0, h, d}, {0, -1, 0}, look.Ceiling.TileMetres);
-    walls.Quad({x0, 0, -d}, {x1, 0, -d}, {x1, h, -d}, {x0, h, -d}, {0, 0, 1}, wt);
-    walls.Quad({x0, 0, d}, {x1, 0, d}, {x1, h, d}, {x0, h, d}, {0, 0, -1}, wt);
-    if (r == 0) walls.Quad({x0, 0, -d}, {x0, 0, d}, {x0, h, d}, {x0, h, -d}, {1, 0, 0}, wt);
-    if (r + 1 == layout.Rooms.size()) {
-      walls.Quad({x1, 0, -d}, {x1, 0, d}, {x1, h, d}, {x1, h, -d}, {-1, 0, 0}, wt);
-    } else {
-      // A partition with a doorway into the next room, seen from both rooms.
-      for (const double facing : {-1.0, 1.0}) {
-        const TPoint n{facing, 0, 0};
-        walls.Quad({x1, 0, -d}, {x1, 0, -doorHalf}, {x1, h, -doorHalf}, {x1, h, -d}, n, wt);
-        walls.Quad({x1, 0, doorHalf}, {x1, 0, d}, {x1, h, d}, {x1, h, doorHalf}, n, wt);
-        walls.Quad({x1, doorTop, -doorHalf}, {x1, doorTop, doorHalf}, {x1, h, doorHalf}, {x1, h, -doorHalf}, n, wt);
-      }
+  // A wall from a to b (at floor level, along X or Z) facing into its room, with a doorway
+  // centred at `door` along it when it has one.
+  const auto wall = [&](TPoint a, TPoint b, TPoint normal, bool hasDoor, double door) {
+    const bool alongX = a.Z == b.Z;
+    const auto at = [&](double t, double y) { return alongX ? TPoint{t, y, a.Z} : TPoint{a.X, y, t}; };
+    const double from = alongX ? a.X : a.Z, to = alongX ? b.X : b.Z;
+    if (!hasDoor) {
+      walls.Quad(at(from, 0), at(to, 0), at(to, h), at(from, h), normal, wt);
+      return;
     }
+    walls.Quad(at(from, 0), at(door - doorHalf, 0), at(door - doorHalf, h), at(from, h), normal, wt);
+    walls.Quad(at(door + doorHalf, 0), at(to, 0), at(to, h), at(door + doorHalf, h), normal, wt);
+    walls.Quad(at(door - doorHalf, doorTop), at(door + doorHalf, doorTop), at(door + doorHalf, h), at(door - doorHalf, h),
+               normal, wt);
+  };
+  for (const TRoom& room : layout.Rooms) {
+    const double x0 = room.X0, x1 = room.X1, z0 = room.Z0, z1 = room.Z1;
+    const auto door = [&](TDoorWall side, double& where) {
+      if (room.Entry == side) where = side == TDoorWall::North || side == TDoorWall::South ? room.EntryX : room.CentreZ + layout.DoorZ;
+      else if (room.Exit == side) where = side == TDoorWall::North || side == TDoorWall::South ? room.ExitX : room.CentreZ + layout.DoorZ;
+      else return false;
+      return true;
+    };
+    floor.Quad({x0, 0, z0}, {x1, 0, z0}, {x1, 0, z1}, {x0, 0, z1}, {0, 1, 0}, look.Floor.TileMetres);
+    ceiling.Quad({x0, h, z0}, {x1, h, z0}, {x1, h, z1}, {x0, h, z1}, {0, -1, 0}, look.Ceiling.TileMetres);
+    double where = 0;
+    bool has = door(TDoorWall::North, where);
+    wall({x0, 0, z0}, {x1, 0, z0}, {0, 0, 1}, has, where);
+    has = door(TDoorWall::South, where);
+    wall({x0, 0, z1}, {x1, 0, z1}, {0, 0, -1}, has, where);
+    has = door(TDoorWall::West, where);
+    wall({x0, 0, z0}, {x0, 0, z1}, {1, 0, 0}, has, where);
+    has = door(TDoorWall::East, where);
+    wall({x1, 0, z0}, {x1, 0, z1}, {-1, 0, 0}, has, where);
   }
   std::string text =
       "#Inventor V2.1 ascii\n\n"
       "# The rooms of the exhibition, made by pinacora-data hang: " +
-      std::to_string(layout.Rooms.size()) + " room(s) in a row along X, " + Num(layout.Depth) + " m deep and " +
+      std::to_string(layout.Rooms.size()) + " room(s) in rows of " + std::to_string(layout.Columns) +
+      " along X, each " + Num(layout.Depth) + " m deep and " +
       Num(layout.Height) +
       " m high. Every face looks into its room. Nothing here is pickable.\n\n"
       "Separator {\n"
@@ -150,19 +167,8 @@ std::string RoomsScene(const THangLayout& layout, const TRoomLook& look) {
   text += floor.Text(SurfaceMaterial(look.Floor), kFloorTextureNode, !look.Floor.Texture.empty());
   text += walls.Text(SurfaceMaterial(look.Walls), kWallsTextureNode, !look.Walls.Texture.empty());
   text += ceiling.Text(SurfaceMaterial(look.Ceiling), kCeilingTextureNode, !look.Ceiling.Texture.empty());
-  // The plinths the models stand on: plain boxes, a little lighter than the walls.
-  std::string plinths;
-  for (const TWorkPlacement& work : layout.Works) {
-    if (!(work.PlinthWidth > 0)) continue;
-    plinths += "    Separator { Translation { translation " + Num(work.X) + " " + Num(work.Y / 2) + " " + Num(work.Z) +
-               " } Cube { width " + Num(work.PlinthWidth) + " height " + Num(work.Y) + " depth " +
-               Num(work.PlinthDepth) + " } }\n";
-  }
-  if (!plinths.empty()) {
-    text += "  Separator {\n    Material { ambientColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.6) +
-            " diffuseColor " + Colour(look.PlinthR, look.PlinthG, look.PlinthB, 0.5) + " specularColor 0 0 0 }\n" +
-            plinths + "  }\n";
-  }
+  // The plinths the models stand on belong to the models' manifest entries, so that a plinth
+  // moves with its model; pack makes them.
   text += "}\n";
   return text;
 }

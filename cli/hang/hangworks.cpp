@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "data/gxformat.h"
+#include "hangsize.h"
 #include "import/modelimport.h"
 
 namespace {
@@ -31,14 +32,6 @@ bool MeasureModel(const TFolderWork& work, int defaultHeightCm, TWorkSize& size,
   return true;
 }
 
-TWorkSize PictureSize(const TFolderWork& work, int defaultHeightCm) {
-  const double aspect = double(work.PixelWidth) / double(work.PixelHeight);
-  if (work.WidthCm > 0 && work.HeightCm > 0) return {work.WidthCm / 100, work.HeightCm / 100};
-  if (work.WidthCm > 0) return {work.WidthCm / 100, work.WidthCm / 100 / aspect};
-  if (work.HeightCm > 0) return {work.HeightCm / 100 * aspect, work.HeightCm / 100};
-  return {defaultHeightCm / 100.0 * aspect, defaultHeightCm / 100.0};
-}
-
 }  // namespace
 
 std::vector<TWorkSize> MeasureModels(TFolder& folder, int defaultHeightCm) {
@@ -48,8 +41,8 @@ std::vector<TWorkSize> MeasureModels(TFolder& folder, int defaultHeightCm) {
     TWorkSize size;
     std::string reason;
     if (work.WorkKind == TFolderWork::Kind::Model && !MeasureModel(work, defaultHeightCm, size, reason)) {
-      folder.Notices.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
-                               ": left out, not a model this tool can read (" + reason + ")");
+      folder.LeftOut.push_back(QFileInfo(QString::fromStdString(work.File)).fileName().toStdString() +
+                               ": not a model this tool can read (" + reason + ")");
       continue;
     }
     sizes.push_back(size);
@@ -64,16 +57,19 @@ bool FitsOneFile(const TFolder& folder, std::string& error) {
   if (lists <= std::size_t(gx::kMaxListCount)) return true;
   error = folder.Path + ": " + std::to_string(folder.Works.size()) + " works and " +
           std::to_string(folder.Sounds.size()) + " pieces of music need " + std::to_string(lists) +
-          " lists, but a data file holds at most " + std::to_string(gx::kMaxListCount) + " (two of them the rooms)";
+          " lists, but a data file holds at most " + std::to_string(gx::kMaxListCount) + " (two of them the rooms); " +
+          TooManyAdvice(folder, gx::kMaxListCount);
   return false;
 }
 
-std::vector<THungWork> SizeWorks(const TFolder& folder, const std::vector<TWorkSize>& measured, int defaultHeightCm) {
+std::vector<THungWork> SizeWorks(TFolder& folder, const std::vector<TWorkSize>& measured, int defaultHeightCm,
+                                 TCatalogueSizeRule rule) {
   std::vector<THungWork> works;
   for (std::size_t i = 0; i < folder.Works.size(); ++i) {
     const TFolderWork& work = folder.Works[i];
-    const TWorkSize size =
-        work.WorkKind == TFolderWork::Kind::Model ? measured[i] : PictureSize(work, defaultHeightCm);
+    const TWorkSize size = work.WorkKind == TFolderWork::Kind::Model
+                               ? measured[i]
+                               : PictureSize(work, defaultHeightCm, rule, folder.Notices);
     works.push_back({kFirstWorkId + int(i), work.Title, size});
   }
   return works;

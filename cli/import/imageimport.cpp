@@ -2,8 +2,12 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QString>
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <unistd.h>
+#include <vector>
 
 #include "common/fileio.h"
 
@@ -11,7 +15,81 @@ namespace {
 
 std::string SizeText(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
+// The decoders (libjpeg, libpng, libtiff, libwebp through Qt's plugins) tell of damage as Qt
+// warnings, or print it on standard error themselves, with no file name. While a picture is read
+// both are caught; at any other time, or on another thread, Qt's messages go where they went before.
+thread_local std::vector<std::string>* CaughtMessages = nullptr;
+QtMessageHandler PreviousHandler = nullptr;
+
+void CatchDecoderMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (CaughtMessages != nullptr && type != QtFatalMsg) {
+    CaughtMessages->push_back(text.trimmed().toStdString());
+    return;
+  }
+  if (PreviousHandler != nullptr) PreviousHandler(type, context, text);
+}
+
+// Remarks of a decoder about a sound picture: colour profiles that libpng finds unusual.
+bool IsHarmless(const std::string& message) {
+  return message.find("iCCP") != std::string::npos || message.find("sRGB") != std::string::npos ||
+         message.find("cHRM") != std::string::npos || message.find("gAMA") != std::string::npos;
+}
+
 }  // namespace
+
+TDecoderMessages::TDecoderMessages() {
+  static std::once_flag installed;
+  std::call_once(installed, [] { PreviousHandler = qInstallMessageHandler(CatchDecoderMessage); });
+  CaughtMessages = &Messages;
+  std::fflush(stderr);
+  Sink = std::tmpfile();
+  if (Sink != nullptr) SavedError = dup(2);
+  if (SavedError >= 0 && dup2(fileno(Sink), 2) < 0) {
+    close(SavedError);
+    SavedError = -1;
+  }
+}
+
+TDecoderMessages::~TDecoderMessages() { Stop(); }
+
+void TDecoderMessages::Stop() {
+  CaughtMessages = nullptr;
+  if (Sink == nullptr) return;
+  std::fflush(stderr);
+  if (SavedError >= 0) {
+    dup2(SavedError, 2);
+    close(SavedError);
+    SavedError = -1;
+    std::rewind(Sink);
+    char line[512];
+    while (std::fgets(line, sizeof line, Sink) != nullptr) {
+      std::string text(line);
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      if (!text.empty()) Messages.push_back(text);
+    }
+  }
+  std::fclose(Sink);
+  Sink = nullptr;
+}
+
+std::string TDecoderMessages::Faults() {
+  Stop();
+  std::string faults;
+  for (const std::string& message : Messages) {
+    if (IsHarmless(message)) continue;
+    // libjpeg says "Corrupt JPEG data: ..." once per fault; each different one is kept once.
+    if (faults.find(message) != std::string::npos) continue;
+    faults += (faults.empty() ? "" : "; ") + message;
+  }
+  return faults;
+}
+
+QImage ReadPicture(QImageReader& reader, std::string& faults) {
+  TDecoderMessages messages;
+  QImage image = reader.read();
+  faults = messages.Faults();
+  return image;
+}
 
 bool ImportTexture(const std::string& path, TTexturePixels& pixels, std::string& error) {
   return ImportTexture(path, TTextureOptions(), pixels, error, nullptr);
@@ -28,17 +106,33 @@ bool ImportTexture(const std::string& path, const TTextureOptions& options, TTex
   // Phone and camera pictures are stored as the sensor saw them, with the turn in their EXIF data.
   reader.setAutoTransform(true);
   // Look at the size first, so that an oversized image is refused before it is decoded.
-  const QSize announced = reader.size();
+  std::string faults;
+  QSize announced;
+  {
+    TDecoderMessages messages;
+    announced = reader.size();
+    faults = messages.Faults();
+  }
   if (announced.isValid() && (announced.width() > kMaxTextureSide || announced.height() > kMaxTextureSide)) {
     error = path + ": " + SizeText(announced.width(), announced.height()) + " pixels; a texture may be at most " +
             std::to_string(kMaxTextureSide) + " pixels a side";
     return false;
   }
-  QImage image = reader.read();
+  std::string more;
+  QImage image = ReadPicture(reader, more);
+  if (!more.empty()) faults += (faults.empty() ? "" : "; ") + more;
   if (image.isNull()) {
-    error = path + ": cannot read the image (" + reader.errorString().toStdString() + ")";
+    error = path + (faults.empty() ? ": cannot read the image (" + reader.errorString().toStdString() + ")"
+                                   : ": cannot read the picture, it is damaged (" + faults + ")");
     return false;
   }
+  if (!faults.empty() && !options.KeepDamaged) {
+    error = path + ": the picture is damaged (" + faults +
+            "); replace it with a sound copy, or --force keeps what can be read of it";
+    return false;
+  }
+  std::string damage;
+  if (!faults.empty()) damage = path + ": the picture is damaged (" + faults + "); kept as far as it reads, as --force asks";
   if (image.width() > kMaxTextureSide || image.height() > kMaxTextureSide) {
     error = path + ": " + SizeText(image.width(), image.height()) + " pixels; a texture may be at most " +
             std::to_string(kMaxTextureSide) + " pixels a side";
@@ -52,6 +146,9 @@ bool ImportTexture(const std::string& path, const TTextureOptions& options, TTex
       *notice = path + ": " + SizeText(original.width(), original.height()) + " pixels, scaled down to " +
                 SizeText(image.width(), image.height()) + " (--max-texture " + std::to_string(limit) + ")";
     }
+  }
+  if (notice != nullptr && !damage.empty()) {
+    *notice = damage + (notice->empty() ? std::string() : "; " + notice->substr(path.size() + 2));
   }
   // Grey pictures keep one byte a pixel (two with alpha); colour ones three (four with alpha).
   const bool alpha = image.hasAlphaChannel();

@@ -91,6 +91,10 @@ class TTextureNames {
     TManifestItem item;
     item.Node = name;
     item.File = file;
+    if (file != texture.File) {
+      const std::string base = modelFile.substr(modelFile.find_last_of('/') + 1);
+      item.Shown = texture.Label.find(base + ": ") != std::string::npos ? texture.Label : modelFile + ": " + texture.Label;
+    }
     Shape.Textures.push_back(item);
     Names.emplace(key, name);
     return name;
@@ -425,6 +429,9 @@ bool BuildModelShape(const std::vector<TPlacedModelFile>& models, const std::vec
     }
     SoSeparator* node = ModelNode(model, levels, pose, file.Model, names, file.Model.File);
     root->addChild(node);
+    if (SoSeparator* plinth = PlinthNode(file.Model)) root->addChild(plinth);
+    const std::string standing = StandingRemark(file.Model);
+    if (!standing.empty()) shape.Notes.push_back(file.Model.File + ": " + standing);
   }
   shape.Text = WriteText(root.get());
   return true;

@@ -1,7 +1,12 @@
 #include "modelplacement.h"
 
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -74,4 +79,44 @@ bool PlaceModel(TModelData& model, const TManifestModel& where, TModelPose& pose
   const SbRotation face(SbVec3f(0, 1, 0), float(double(where.Facing) * M_PI / 180.0));
   pose.Rotation = standUp * face;
   return true;
+}
+
+SoSeparator* PlinthNode(const TManifestModel& model) {
+  if (!model.HasPlinth) return nullptr;
+  auto* plinth = new SoSeparator;
+  auto* material = new SoMaterial;
+  const float* c = model.PlinthColour;
+  material->ambientColor.setValue(c[0] * 0.6f, c[1] * 0.6f, c[2] * 0.6f);
+  material->diffuseColor.setValue(c[0] * 0.5f, c[1] * 0.5f, c[2] * 0.5f);
+  material->specularColor.setValue(0, 0, 0);
+  plinth->addChild(material);
+  auto* transform = new SoTransform;
+  transform->translation.setValue(model.Position[0], model.Position[1] - model.PlinthHeight / 2, model.Position[2]);
+  transform->rotation.setValue(SbVec3f(0, 1, 0), float(double(model.Facing) * M_PI / 180.0));
+  plinth->addChild(transform);
+  auto* cube = new SoCube;
+  cube->width = model.PlinthWidth;
+  cube->height = model.PlinthHeight;
+  cube->depth = model.PlinthDepth;
+  plinth->addChild(cube);
+  return plinth;
+}
+
+std::string StandingRemark(const TManifestModel& model) {
+  constexpr float kTolerance = 0.02f;  // metres
+  const float base = model.Position[1];
+  const float bottom = model.HasPlinth ? base - model.PlinthHeight : base;
+  if (std::fabs(bottom) <= kTolerance) return std::string();
+  char text[200];
+  if (!model.HasPlinth) {
+    std::snprintf(text, sizeof text, bottom > 0 ? "stands %.2f m clear of the floor (y = 0) with no plinth under it"
+                                                : "sinks %.2f m into the floor (y = 0)",
+                  double(std::fabs(bottom)));
+  } else {
+    std::snprintf(text, sizeof text,
+                  bottom > 0 ? "its plinth (%.2f m high, under y = %.2f) stands %.2f m clear of the floor (y = 0)"
+                             : "its plinth (%.2f m high, under y = %.2f) sinks %.2f m into the floor (y = 0)",
+                  double(model.PlinthHeight), double(base), double(std::fabs(bottom)));
+  }
+  return text;
 }

@@ -25,3 +25,13 @@ bool PlaceModel(TModelData& model, const TManifestModel& where, TModelPose& pose
 
 // The direction a work faces, in the room, for a facing in degrees (0 = +Z, 90 = +X).
 SbVec3f FacingDirection(float degrees);
+
+class SoSeparator;
+
+// The model's plinth as a separator of its own (a box under the model's base, turned with it),
+// not part of the work; nullptr when the model has none.
+SoSeparator* PlinthNode(const TManifestModel& model);
+
+// What the curator should hear about where the model stands: clear of the floor (y = 0) with
+// nothing under it, or its plinth sunk into or standing clear of the floor. Empty when it stands.
+std::string StandingRemark(const TManifestModel& model);

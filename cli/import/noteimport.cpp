@@ -153,6 +153,25 @@ std::string TempFolder() {
   return mkdtemp(&folder[0]) != nullptr ? folder : std::string();
 }
 
+// The pictures pandoc could not find, from its warnings ("Could not fetch resource NAME: ..."),
+// each once: "the picture 'a.png'" or "the pictures 'a.png', 'b.jpg'"; empty when none.
+std::string MissingPictures(const std::string& warnings) {
+  static const std::string kMarker = "Could not fetch resource ";
+  std::vector<std::string> names;
+  for (std::size_t at = warnings.find(kMarker); at != std::string::npos; at = warnings.find(kMarker, at)) {
+    at += kMarker.size();
+    std::size_t end = warnings.find(": ", at);
+    const std::size_t line = warnings.find('\n', at);
+    if (end == std::string::npos || (line != std::string::npos && line < end)) end = line;
+    const std::string name = warnings.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "'" : ", '") + name + "'";
+  if (names.empty()) return text;
+  return (names.size() == 1 ? "the picture " : "the pictures ") + text;
+}
+
 // Converts a document with pandoc. Text formats arrive as UTF-8 text, the others as their file.
 bool ConvertWithPandoc(const std::string& path, const std::string& format, const std::string& kind,
                        const std::string* utf8Text, Bytes& rtf, std::string& error) {
@@ -168,20 +187,31 @@ bool ConvertWithPandoc(const std::string& path, const std::string& format, const
   if (utf8Text != nullptr) {
     ok = WriteTextFile(input, *utf8Text, error);
   }
+  // Pictures a text names are looked for beside the note, wherever pandoc reads it from.
+  const std::size_t slash = path.find_last_of('/');
+  const std::string noteFolder = slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
   if (ok) {
-    const TProgramRun run =
-        RunProgram({"pandoc", "--from=" + format, "--to=rtf", "--standalone", "--output=" + output, input}, kPandocSeconds);
+    const TProgramRun run = RunProgram({"pandoc", "--from=" + format, "--to=rtf", "--standalone",
+                                        "--resource-path=" + noteFolder, "--output=" + output, input},
+                                       kPandocSeconds);
     if (!run.Started) {
       ok = Fail(error, path + ": could not start pandoc");
     } else if (run.TimedOut) {
       ok = Fail(error, path + ": pandoc took more than " + std::to_string(kPandocSeconds) + " seconds and was stopped");
     } else if (run.Status != 0) {
-      ok = Fail(error, path + ": pandoc could not read " + kind + (run.Errors.empty() ? "" : ": " + run.Errors));
+      // pandoc names the copy it read; the curator knows the note.
+      std::string said = run.Errors;
+      for (std::size_t at; input != path && (at = said.find(input)) != std::string::npos;) said.replace(at, input.size(), path);
+      ok = Fail(error, path + ": pandoc could not read " + kind + (said.empty() ? "" : ": " + said));
     } else {
       std::string readError;
       ok = ReadWholeFile(output, rtf, readError);
       if (!ok) error = path + ": pandoc wrote nothing readable (" + readError + ")";
       else if (!BytesAt(rtf, 0, "{\\rtf")) ok = Fail(error, path + ": pandoc did not write RTF");
+      else if (const std::string missing = MissingPictures(run.Errors); !missing.empty()) {
+        ok = Fail(error, path + ": names " + missing + ", which " + (missing.find("', '") == std::string::npos ? "is" : "are") +
+                             " not there (looked in " + noteFolder + "); put the picture beside the note or mend its name");
+      }
     }
   }
   if (utf8Text != nullptr) unlink(input.c_str());

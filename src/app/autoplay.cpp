@@ -18,14 +18,14 @@ void TFormMain::TimerSndAdRotatorTimer() { StatusPanel1->setText(SndAdRotator.Ti
 void TFormMain::ShowOperaName(std::int32_t Id) {
   for (const TagInfo& opera : OperaList) {
     if (opera.Id == Id) {
-      PicAdRotator.SetText(FromCp1252(opera.Name) + QString(96, ' '));
+      PicAdRotator.SetText(FromNameBytes(opera.Name) + QString(96, ' '));
       return;
     }
   }
 }
 
 void TFormMain::ShowBackgroundSound(const std::string& name) {
-  SndAdRotator.SetText(QStringLiteral(" background sound :  ") + FromCp1252(name) + QString(33, ' '));
+  SndAdRotator.SetText(QStringLiteral(" background sound :  ") + FromNameBytes(name) + QString(33, ' '));
 }
 
 void TFormMain::OperaSelected(QObject* source, std::int32_t Id) {

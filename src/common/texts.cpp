@@ -25,3 +25,8 @@ std::string ToCp1252(const QString& text) {
 }
 
 QString ProgramTitleLine() { return QStringLiteral("  Pinacora - Mostra virtuale in 3D"); }
+
+QString FromNameBytes(const std::string& bytes) {
+  const std::string utf8 = DecodeName(bytes);
+  return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+}

@@ -10,3 +10,6 @@ std::string ToCp1252(const QString& text);
 
 // The program's title line: two spaces and the application's title text.
 QString ProgramTitleLine();
+
+// Names of the data file: Windows-1252, or UTF-8 for a name Windows-1252 cannot hold.
+QString FromNameBytes(const std::string& bytes);

@@ -52,3 +52,33 @@ std::string Cp1252ToUtf8(const std::string& bytes) {
   }
   return out;
 }
+
+bool LooksLikeUtf8(const std::string& bytes) {
+  bool wide = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t start = i;
+    char32_t c = 0;
+    if (!NextUtf8(bytes, i, c)) return false;
+    wide = wide || i - start > 1;
+  }
+  return wide;
+}
+
+std::string DecodeName(const std::string& bytes) { return LooksLikeUtf8(bytes) ? bytes : Cp1252ToUtf8(bytes); }
+
+bool EncodeName(const std::string& utf8, std::string& bytes) {
+  std::string narrow;
+  // A Windows-1252 name whose bytes happen to be UTF-8 ("Ã©" is C3 A9) would read back as another
+  // name ("é"), so it is kept as UTF-8 too.
+  if (Utf8ToCp1252(utf8, narrow) && !LooksLikeUtf8(narrow)) {
+    bytes = std::move(narrow);
+    return true;
+  }
+  std::size_t i = 0;
+  char32_t c = 0;
+  while (i < utf8.size()) {
+    if (!NextUtf8(utf8, i, c)) return false;
+  }
+  bytes = utf8;
+  return true;
+}

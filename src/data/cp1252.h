@@ -1,4 +1,5 @@
 // Texts of the data file are Windows-1252 bytes; people, terminals and manifests use UTF-8.
+// Names are the one exception: a name Windows-1252 cannot hold is stored as its UTF-8 bytes.
 #pragma once
 
 #include <string>
@@ -14,3 +15,14 @@ bool EncodeCp1252(char32_t c, char& byte);
 // Decodes Windows-1252 bytes as UTF-8. The five positions Windows-1252 leaves unassigned keep their
 // own code points, so no byte is lost.
 std::string Cp1252ToUtf8(const std::string& bytes);
+
+// The bytes a name is stored as: Windows-1252 when that holds it and reads back the same, otherwise
+// its UTF-8 bytes. False only when the name is not valid UTF-8 (bytes is then left as it was).
+bool EncodeName(const std::string& utf8, std::string& bytes);
+
+// Reads a stored name as UTF-8: bytes that are valid UTF-8 and hold at least one multi-byte
+// sequence are taken as they are, any others as Windows-1252 (as every older file has them).
+std::string DecodeName(const std::string& bytes);
+
+// True when the bytes are valid UTF-8 with at least one character outside ASCII.
+bool LooksLikeUtf8(const std::string& bytes);

@@ -98,7 +98,7 @@ void TFormPlaylist::FillList() {
   Banker->ListSounds(sounds);
   CheckListBoxSounds->clear();
   for (const TagInfo& info : sounds) {
-    auto* item = new QListWidgetItem(FromCp1252(info.Name), CheckListBoxSounds);
+    auto* item = new QListWidgetItem(FromNameBytes(info.Name), CheckListBoxSounds);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setData(kIdRole, info.Id);
     item->setData(kNameRole, QByteArray(info.Name.data(), static_cast<int>(info.Name.size())));

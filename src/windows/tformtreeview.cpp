@@ -79,7 +79,7 @@ void TFormTreeView::FillOperas() {
   OperaItems.clear();
   Banker->ListOperas(OperaItems);
   ComboBoxOperas->clear();
-  for (const TagInfo& opera : OperaItems) ComboBoxOperas->addItem(FromCp1252(opera.Name));
+  for (const TagInfo& opera : OperaItems) ComboBoxOperas->addItem(FromNameBytes(opera.Name));
   // No opera is shown yet, so none is chosen (adding to an empty list would choose the first).
   ComboBoxOperas->setCurrentIndex(-1);
 }
@@ -96,7 +96,7 @@ void TFormTreeView::ResetTree() {
 
 void TFormTreeView::AddItemNodes(QTreeWidgetItem* parent, const TVecInfos& items) {
   for (std::size_t i = 0; i < items.size(); ++i) {
-    auto* node = new QTreeWidgetItem(parent, QStringList(FromCp1252(items[i].Caption)));
+    auto* node = new QTreeWidgetItem(parent, QStringList(FromNameBytes(items[i].Caption)));
     node->setData(0, kKindRole, items[i].Type);
     node->setData(0, kIndexRole, static_cast<int>(i));
   }

@@ -197,13 +197,13 @@ TEST(Hang, NotesMoviesAndMusicAreFoundByName) {
 TEST(Hang, NamesAndLimitsOfTheDataFile) {
   TScratch s;
   fs::create_directory(s.Path("in"));
-  // A Greek title has no Windows-1252 form: it is stored without what cannot be held, and said so.
+  // A Greek title has no Windows-1252 form: it is stored as UTF-8, whole and without a word.
   Picture(s.Path("in/a.png"), 10, 10, "\xCE\x91\xCE\xB8\xCE\xB7\xCE\xBD\xE1\xBE\xB6 Parthenos");
   const std::string out = s.Path("kddata.bin");
   TRun run = RunTool({"hang", s.Path("in"), "-o", out});
   ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_NE(run.Err.find("stored as '????? Parthenos'"), std::string::npos) << run.Err;
-  EXPECT_EQ(OperaNames(out), std::vector<std::string>{"????? Parthenos"});
+  EXPECT_EQ(run.Err.find("stored as"), std::string::npos) << run.Err;
+  EXPECT_EQ(OperaNames(out), std::vector<std::string>{"\xCE\x91\xCE\xB8\xCE\xB7\xCE\xBD\xE1\xBE\xB6 Parthenos"});
 
   // Two rooms lists and one list per work: 235 works are one too many.
   for (int i = 1; i < 235; ++i) Picture(s.Path("in/p" + std::to_string(i) + ".png"), 2, 2);
@@ -212,7 +212,15 @@ TEST(Hang, NamesAndLimitsOfTheDataFile) {
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("235 works and 0 pieces of music need 237 lists, but a data file holds at most 236"),
             std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("split the folder into exhibitions of at most 234 works each, or hang the first 234 in "
+                         "catalogue order with --max-works 234"), std::string::npos) << run.Err;
   EXPECT_FALSE(fs::exists(out));
+  // --max-works hangs the first ones and names the rest.
+  run = RunTool({"hang", s.Path("in"), "-o", out, "--max-works", "233"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("2 works not hung (--max-works 233): p233.png, p234.png"), std::string::npos) << run.Err;
+  EXPECT_EQ(OperaNames(out).size(), 233u);
+  fs::remove(out);
 
   EXPECT_EQ(RunTool({"hang", s.Path("in")}).Status, 2);
   EXPECT_EQ(RunTool({"hang", s.Path("in"), "-o", out, "--per-room", "0"}).Status, 2);
@@ -353,10 +361,17 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
   // A model's catalogue width is left to its own shape; its height counts.
   SaveText(s.Path("in/catalogo.csv"), "file;title;author;width;height\npedone.iv;Pedone;Anonimo;99;35\nscatola;;;;\nquadro.png;Quadro;;;\n");
   const std::string out = s.Path("out/kddata.bin");
-  const TRun run = RunTool({"hang", s.Path("in"), "-o", out});
+  // A model that cannot be read stops the hanging, naming it; --skip-bad knowingly goes on.
+  const TRun refused = RunTool({"hang", s.Path("in"), "-o", out});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_NE(refused.Err.find("1 of the 4 works cannot be hung:\npinacora-data hang:   rotto.obj: not a model this tool can read"),
+            std::string::npos) << refused.Err;
+  EXPECT_NE(refused.Err.find("--skip-bad hangs the others"), std::string::npos) << refused.Err;
+  EXPECT_FALSE(fs::exists(out));
+  const TRun run = RunTool({"hang", s.Path("in"), "-o", out, "--skip-bad"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Err.find("not hung yet"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("rotto.obj: left out, not a model this tool can read"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Out.find("3 of 4 works; left out: rotto.obj (not a model this tool can read"), std::string::npos) << run.Out;
   EXPECT_EQ(OperaNames(out), (std::vector<std::string>{"Pedone", "Scatola", "Quadro"}));
   EXPECT_EQ(RunTool({"check", out}).Status, 0);
 
@@ -375,9 +390,11 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
     EXPECT_GT(model.value("distance").toDouble(), 1.0);
     const QJsonArray at = model.value("position").toArray();
     EXPECT_EQ(at.at(2).toDouble(), 0);  // the room's middle
-    const std::string plinth = "Cube { width ";
-    EXPECT_NE(rooms.find(" " + QString::number(at.at(1).toDouble() / 2).toStdString() + " 0 } " + plinth), std::string::npos)
-        << "no plinth up to " << at.at(1).toDouble() << " m in\n" << rooms;
+    // Its plinth is part of its entry, up to its base; the rooms hold none.
+    const QJsonObject plinth = model.value("plinth").toObject();
+    EXPECT_EQ(plinth.value("height").toDouble(), at.at(1).toDouble());
+    EXPECT_GT(plinth.value("width").toDouble(), 0.1);
+    EXPECT_EQ(rooms.find("Cube"), std::string::npos) << rooms;
   }
   EXPECT_DOUBLE_EQ(models.at(0).toObject().value("height").toDouble(), 0.35);
   EXPECT_DOUBLE_EQ(models.at(1).toObject().value("height").toDouble(), 0.5);
@@ -391,6 +408,30 @@ TEST(Hang, ModelsStandOnPlinthsAsWorksOfTheManifest) {
   const TRun again = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("again.bin")});
   ASSERT_EQ(again.Status, 0) << again.Err;
   EXPECT_EQ(LoadBytes(out), LoadBytes(s.Path("again.bin")));
+  EXPECT_EQ(again.Err.find("floor"), std::string::npos) << again.Err;  // each stands on its plinth
+
+  // Moved in the manifest, a model takes its plinth along; lowered, pack says it sinks.
+  std::string manifest = LoadText(out + ".sources/manifest.json");
+  const QJsonObject first = models.at(0).toObject();
+  const QJsonArray at = first.value("position").toArray();
+  const std::string was = "\"position\": [\n                        " + QString::number(at.at(0).toDouble()).toStdString();
+  ASSERT_NE(manifest.find(was), std::string::npos) << manifest;
+  manifest.replace(manifest.find(was), was.size(), "\"position\": [\n                        12.5");
+  SaveText(out + ".sources/manifest.json", manifest);
+  const TRun moved = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("moved.bin")});
+  ASSERT_EQ(moved.Status, 0) << moved.Err;
+  ASSERT_EQ(RunTool({"extract", s.Path("moved.bin"), "120", "0", "-o", s.Path("moved.iv")}).Status, 0);
+  const std::string shape = LoadText(s.Path("moved.iv"));
+  const double plinthHeight = first.value("plinth").toObject().value("height").toDouble();
+  EXPECT_NE(shape.find("translation 12.5 " + QString::number(at.at(1).toDouble() - plinthHeight / 2).toStdString()),
+            std::string::npos) << shape.substr(0, 3000);
+  const std::string up = "\n                        " + QString::number(at.at(1).toDouble()).toStdString() + ",";
+  ASSERT_NE(manifest.find(up), std::string::npos);
+  manifest.replace(manifest.find(up), up.size(), "\n                        0.1,");
+  SaveText(out + ".sources/manifest.json", manifest);
+  const TRun sunk = RunTool({"pack", out + ".sources/manifest.json", "-o", s.Path("sunk.bin")});
+  EXPECT_NE(sunk.Err.find("sinks"), std::string::npos) << sunk.Err;
+  EXPECT_NE(sunk.Err.find("into the floor (y = 0)"), std::string::npos) << sunk.Err;
 }
 
 TEST(HangLayout, ModelsStandClearOfEveryFlightsEnd) {

@@ -123,6 +123,29 @@ TEST(NoteImport, DocumentsGoThroughPandoc) {
   EXPECT_TRUE(Has(broken.Error, "rotto.docx: pandoc could not read a DOCX document")) << broken.Error;
 }
 
+TEST(NoteImport, AMarkdownNoteNamingAMissingPictureIsRefusedNamingBoth) {
+  if (FindProgram("pandoc").empty()) GTEST_SKIP() << "pandoc is not installed";
+  TScratch scratch;
+  NeedQt();
+  SaveText(scratch.Path("scheda.md"), "# Scheda\n\n![La tela](tela.png)\n\nE ![il retro](foto/retro.jpg), ![](foto/retro.jpg).\n");
+  const TNote missing = NoteFile(scratch.Path("scheda.md"));
+  EXPECT_FALSE(missing.Ok);
+  EXPECT_EQ(missing.Error, scratch.Path("scheda.md") + ": names the pictures 'tela.png', 'foto/retro.jpg', which are not "
+                           "there (looked in " + scratch.Root() +
+                           "); put the picture beside the note or mend its name");
+  EXPECT_FALSE(Has(missing.Error, "/note.markdown")) << missing.Error;  // never pandoc's own copy
+
+  // Beside the note, the pictures are found (whatever folder the tool runs in) and embedded.
+  std::filesystem::create_directory(scratch.Path("foto"));
+  QImage picture(8, 8, QImage::Format_RGB888);
+  picture.fill(Qt::red);
+  ASSERT_TRUE(picture.save(QString::fromStdString(scratch.Path("tela.png"))));
+  ASSERT_TRUE(picture.save(QString::fromStdString(scratch.Path("foto/retro.jpg"))));
+  const TNote found = NoteFile(scratch.Path("scheda.md"));
+  ASSERT_TRUE(found.Ok) << found.Error;
+  EXPECT_TRUE(Has(found.Rtf, "\\pict")) << found.Rtf.substr(0, 400);
+}
+
 TEST(NoteImport, WithoutPandocTheMessageNamesThePackage) {
   TScratch scratch;
   const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
@@ -284,6 +307,46 @@ TEST(PictureImport, LargePicturesAreScaledToMaxTextureAndPackSaysWhich) {
     EXPECT_EQ(run.Status, 2) << bad;
     EXPECT_TRUE(Has(run.Err, "--max-texture takes a number of pixels")) << run.Err;
   }
+}
+
+TEST(PictureImport, ADamagedPictureIsRefusedNamingTheFileAndTheFault) {
+  if (!std::filesystem::exists(kWallpaper)) GTEST_SKIP() << kWallpaper << " is not installed";
+  TScratch scratch;
+  NeedQt();
+  // The wallpaper as a photograph, then cut short as an interrupted copy leaves it.
+  const QImage photo = QImage(kWallpaper).scaled(1600, 1600);
+  ASSERT_TRUE(photo.save(QString::fromStdString(scratch.Path("photo.jpg")), "JPEG", 90));
+  ASSERT_TRUE(photo.scaled(400, 400).save(QString::fromStdString(scratch.Path("photo.png")), "PNG"));
+  const std::string jpeg = LoadText(scratch.Path("photo.jpg")), png = LoadText(scratch.Path("photo.png"));
+  SaveText(scratch.Path("cut.jpg"), jpeg.substr(0, 60000));
+  SaveText(scratch.Path("cut.png"), png.substr(0, png.size() / 2));
+  std::string flipped = png;
+  flipped[png.size() / 3] = char(flipped[png.size() / 3] ^ 0x5A);
+  SaveText(scratch.Path("flipped.png"), flipped);
+
+  for (const char* name : {"cut.jpg", "cut.png", "flipped.png"}) {
+    const TPacked packed = PackPictures(scratch, {scratch.Path("photo.png"), scratch.Path(name)});
+    EXPECT_EQ(packed.Run.Status, 1) << name;
+    EXPECT_TRUE(Has(packed.Run.Err, scratch.Path(name) + ": ")) << packed.Run.Err;
+    EXPECT_TRUE(Has(packed.Run.Err, "damaged (")) << packed.Run.Err;
+    // Every line the decoder said is part of the one naming the file.
+    std::size_t lines = 0;
+    for (const char c : packed.Run.Err) lines += c == '\n';
+    EXPECT_EQ(lines, 1u) << packed.Run.Err;
+  }
+  const TRun cut = PackPictures(scratch, {scratch.Path("cut.jpg")}).Run;
+  EXPECT_TRUE(Has(cut.Err, "Corrupt JPEG data: premature end of data segment")) << cut.Err;
+  EXPECT_TRUE(Has(cut.Err, "--force keeps what can be read")) << cut.Err;
+
+  // Forced, the readable part is packed, and said so.
+  const TPacked forced = PackPictures(scratch, {scratch.Path("cut.jpg")}, {"--force"});
+  EXPECT_EQ(forced.Run.Status, 0) << forced.Run.Err;
+  EXPECT_TRUE(Has(forced.Run.Err, scratch.Path("cut.jpg") + ": the picture is damaged")) << forced.Run.Err;
+
+  // Sound pictures pass as before, with nothing to say.
+  const TPacked sound = PackPictures(scratch, {scratch.Path("photo.jpg"), scratch.Path("photo.png")});
+  EXPECT_EQ(sound.Run.Status, 0) << sound.Run.Err;
+  EXPECT_EQ(sound.Run.Err, "");
 }
 
 TEST(SoundImport, OggFromTheSoundThemeAndMp3AreRead) {
