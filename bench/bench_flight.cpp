@@ -38,6 +38,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "benchmaterial.h"
 #include "benchprogram.h"
 #include "benchutil.h"
 #include "common/globals.h"
@@ -48,85 +49,21 @@ namespace {
 
 constexpr int kTicks = 80;
 
-// A bumpy sphere, like a scanned head: rings x segments quads, two triangles each, binary STL,
-// standing on z = 0 with +z up.
-void WriteScan(const std::string& path, int rings, int segments, int seed) {
-  std::ofstream out(path, std::ios::binary);
-  const char header[80] = "bench scan";
-  out.write(header, 80);
-  const std::uint32_t count = std::uint32_t(rings) * std::uint32_t(segments) * 2;
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  auto point = [&](int r, int s, float* p) {
-    const double theta = M_PI * r / rings, phi = 2 * M_PI * s / segments;
-    const double radius = 0.3 * (1 + 0.04 * std::sin((9 + seed) * theta) * std::sin((7 + seed) * phi));
-    p[0] = float(radius * std::sin(theta) * std::cos(phi));
-    p[1] = float(radius * std::sin(theta) * std::sin(phi));
-    p[2] = float(radius * std::cos(theta) + 0.3);
-  };
-  auto triangle = [&](const float* a, const float* b, const float* c) {
-    const float n[3] = {0, 0, 0};
-    const std::uint16_t attribute = 0;
-    out.write(reinterpret_cast<const char*>(n), 12);
-    out.write(reinterpret_cast<const char*>(a), 12);
-    out.write(reinterpret_cast<const char*>(b), 12);
-    out.write(reinterpret_cast<const char*>(c), 12);
-    out.write(reinterpret_cast<const char*>(&attribute), 2);
-  };
-  float p00[3], p01[3], p10[3], p11[3];
-  for (int r = 0; r < rings; ++r) {
-    for (int s = 0; s < segments; ++s) {
-      point(r, s, p00);
-      point(r, s + 1, p01);
-      point(r + 1, s, p10);
-      point(r + 1, s + 1, p11);
-      triangle(p00, p10, p11);
-      triangle(p00, p11, p01);
-    }
-  }
-}
-
 // A painted photograph, 1600 pixels on its long side.
 bool WritePhoto(const std::string& path, int i) {
   const QSize sizes[] = {{1600, 1200}, {1200, 1600}, {1400, 1400}, {1600, 700}};
-  const QSize size = sizes[i % 4];
-  QImage image(size, QImage::Format_RGB888);
-  QPainter painter(&image);
-  QLinearGradient gradient(0, 0, size.width(), size.height());
-  gradient.setColorAt(0, QColor::fromHsv((i * 41) % 360, 160, 220));
-  gradient.setColorAt(1, QColor::fromHsv((i * 41 + 150) % 360, 200, 90));
-  painter.fillRect(image.rect(), gradient);
-  painter.setPen(Qt::NoPen);
-  for (int k = 0; k < 120; ++k) {
-    painter.setBrush(QColor::fromHsv((i * 13 + k * 7) % 360, 120 + k % 100, 80 + (k * 37) % 170, 140));
-    painter.drawEllipse((k * 7919 + i * 104729) % size.width(), (k * 6271 + i * 1301) % size.height(), 30 + k % 200,
-                        20 + (k * 3) % 150);
-  }
-  painter.end();
-  return image.save(QString::fromStdString(path), "JPEG", 88);
+  return bench::PaintedPicture(i, sizes[i % 4], 120).save(QString::fromStdString(path), "JPEG", 88);
 }
 
 double RunTool(const std::vector<std::string>& args, double* cpu = nullptr) {
-  const double start = bench::Seconds();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  if (cpu != nullptr) {
-    *cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  bool succeeded = false;
+  const bench::Times times = bench::RunProgram(args, &succeeded);
+  if (cpu != nullptr) *cpu = times.cpu;
+  if (!succeeded) {
     std::printf("  (%s %s failed)\n", args[0].c_str(), args[1].c_str());
     return -1;
   }
-  return bench::Seconds() - start;
+  return times.wall;
 }
 
 double FileMb(const std::string& path) {
@@ -321,7 +258,7 @@ int main(int argc, char** argv) {
   if (cases.find('a') != std::string::npos) {
     const std::string dir = folder + "/one";
     QDir().mkpath(QString::fromStdString(dir));
-    WriteScan(dir + "/scan.stl", 250, 400, 0);
+    bench::WriteScan(dir + "/scan.stl", 250, 400, 0);
     std::ofstream(dir + "/room.iv") << kRoom;
     std::ofstream(dir + "/manifest.json") << R"({ "lists": [ { "kind": "scene", "id": 110, "name": "Sala", "shape": "room.iv" },
       { "kind": "scene", "id": 120, "name": "Opere", "models": [
@@ -345,7 +282,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(QString::fromStdString(dir + "/works"));
     for (int i = 0; i < 6; ++i) {
       const std::string scan = dir + "/works/scan " + std::to_string(i + 1) + ".stl";
-      if (access(scan.c_str(), R_OK) != 0) WriteScan(scan, 250, 400, i);
+      if (access(scan.c_str(), R_OK) != 0) bench::WriteScan(scan, 250, 400, i);
     }
     const std::string file = dir + "/kddata.bin";
     const double wall = RunTool({tool, "hang", dir + "/works", "-o", file, "--quiet"});

@@ -19,6 +19,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "benchmaterial.h"
+
 namespace {
 
 constexpr int kPhotos = 150;
@@ -37,21 +39,6 @@ std::vector<QImage> Wallpapers() {
   return images;
 }
 
-QImage Painted(int i, QSize size) {
-  QImage image(size, QImage::Format_RGB888);
-  QPainter painter(&image);
-  QLinearGradient gradient(0, 0, size.width(), size.height());
-  gradient.setColorAt(0, QColor::fromHsv((i * 41) % 360, 160, 220));
-  gradient.setColorAt(1, QColor::fromHsv((i * 41 + 150) % 360, 200, 90));
-  painter.fillRect(image.rect(), gradient);
-  for (int k = 0; k < 400; ++k) {
-    painter.setBrush(QColor::fromHsv((i * 13 + k * 7) % 360, 120 + k % 100, 80 + (k * 37) % 170, 140));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse((k * 7919 + i * 104729) % size.width(), (k * 6271 + i * 1301) % size.height(), 40 + k % 300, 30 + (k * 3) % 250);
-  }
-  return image;
-}
-
 bool MakePhotos(const QString& folder) {
   QDir dir(folder);
   if (dir.exists() && dir.entryList({"*.jpg"}, QDir::Files).size() >= kPhotos) return true;
@@ -67,7 +54,7 @@ bool MakePhotos(const QString& folder) {
       const int y = (i * 53) % std::max(1, wall.height() - size.height() + 1);
       photo = wall.copy(x, y, size.width(), size.height());
     } else {
-      photo = Painted(i, size);
+      photo = bench::PaintedPicture(i, size);
     }
     if (!photo.save(dir.filePath(QString("foto %1.jpg").arg(i + 1, 3, 10, QChar('0'))), "JPEG", 90)) return false;
   }

@@ -22,66 +22,17 @@
 #include <unistd.h>
 
 #include "benchprogram.h"
+#include "benchmaterial.h"
 #include "benchutil.h"
 
 namespace {
 
-// A bumpy sphere, like a scanned head: rings x segments quads, two triangles each, binary STL.
-void WriteScan(const std::string& path, int rings, int segments) {
-  std::ofstream out(path, std::ios::binary);
-  const char header[80] = "bench scan";
-  out.write(header, 80);
-  const std::uint32_t count = std::uint32_t(rings) * std::uint32_t(segments) * 2;
-  out.write(reinterpret_cast<const char*>(&count), 4);
-  auto point = [&](int r, int s, float* p) {
-    const double theta = M_PI * r / rings, phi = 2 * M_PI * s / segments;
-    const double radius = 0.3 * (1 + 0.04 * std::sin(9 * theta) * std::sin(7 * phi));
-    p[0] = float(radius * std::sin(theta) * std::cos(phi));
-    p[1] = float(radius * std::sin(theta) * std::sin(phi));
-    p[2] = float(radius * std::cos(theta) + 0.3);  // standing on z = 0, up along +z
-  };
-  auto triangle = [&](const float* a, const float* b, const float* c) {
-    const float n[3] = {0, 0, 0};
-    const std::uint16_t attribute = 0;
-    out.write(reinterpret_cast<const char*>(n), 12);
-    out.write(reinterpret_cast<const char*>(a), 12);
-    out.write(reinterpret_cast<const char*>(b), 12);
-    out.write(reinterpret_cast<const char*>(c), 12);
-    out.write(reinterpret_cast<const char*>(&attribute), 2);
-  };
-  float p00[3], p01[3], p10[3], p11[3];
-  for (int r = 0; r < rings; ++r) {
-    for (int s = 0; s < segments; ++s) {
-      point(r, s, p00);
-      point(r, s + 1, p01);
-      point(r + 1, s, p10);
-      point(r + 1, s + 1, p11);
-      triangle(p00, p10, p11);
-      triangle(p00, p11, p01);
-    }
-  }
-}
-
 // Runs the tool; its wall and processor time (the latter does not count what a busy machine's
 // other programs take).
 bench::Times RunTool(const std::vector<std::string>& args) {
-  const double start = bench::Seconds();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  bench::Times times;
-  times.wall = bench::Seconds() - start;
-  times.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("  (%s failed)\n", args[1].c_str());
+  bool succeeded = false;
+  const bench::Times times = bench::RunProgram(args, &succeeded);
+  if (!succeeded) std::printf("  (%s failed)\n", args[1].c_str());
   return times;
 }
 
@@ -150,7 +101,7 @@ int main(int argc, char** argv) {
                {"400000 faces (simplified to 200000)", 400, 500}};
   for (const TCase& c : cases) {
     const std::string scan = folder + "/scan.stl", manifest = folder + "/manifest.json", file = folder + "/kddata.bin";
-    WriteScan(scan, c.Rings, c.Segments);
+    bench::WriteScan(scan, c.Rings, c.Segments);
     std::ofstream(folder + "/room.iv") << "#Inventor V2.1 ascii\nSeparator { Coordinate3 { point [ -9 0 -9, 9 0 -9, "
                                           "9 0 9, -9 0 9 ] } IndexedFaceSet { coordIndex [ 0, 3, 2, 1, -1 ] } }\n";
     std::ofstream(manifest) << R"({ "lists": [ { "kind": "scene", "id": 110, "name": "Sala", "shape": "room.iv" },

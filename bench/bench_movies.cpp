@@ -21,6 +21,7 @@
 #include <map>
 #include <string>
 
+#include "moviecontrols.h"
 #include "windows/tformmediaplayer.h"
 
 namespace {
@@ -91,10 +92,9 @@ int main(int argc, char** argv) {
 
   TFormMediaPlayer window;
   window.move(200, 200);
-  auto* play = window.findChild<QToolButton*>(QStringLiteral("ButtonPlay"));
-  auto* pause = window.findChild<QToolButton*>(QStringLiteral("ButtonPause"));
-  auto* stop = window.findChild<QToolButton*>(QStringLiteral("ButtonStop"));
-  auto* seek = window.findChild<QSlider*>(QStringLiteral("SliderSeek"));
+  const TMovieControls controls(window);
+  auto *play = controls.play, *pause = controls.pause, *stop = controls.stop;
+  auto* seek = controls.seek;
 
   QRandomGenerator random(20261208);
   int openings = 0, refusedGood = 0, refusedDamaged = 0, replays = 0, endsSeen = 0;

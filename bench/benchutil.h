@@ -3,6 +3,8 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -60,6 +63,29 @@ inline std::vector<std::uint8_t> TextureLike(std::size_t size, std::uint32_t see
     bytes[i] = static_cast<std::uint8_t>(smooth + noise);
   }
   return bytes;
+}
+
+// Runs a program to its end: its wall and processor time (the latter does not count what a busy
+// machine's other programs take), and whether it ended with status 0.
+inline Times RunProgram(const std::vector<std::string>& args, bool* succeeded = nullptr) {
+  const double start = Seconds();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Times times;
+  times.wall = Seconds() - start;
+  times.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  if (succeeded != nullptr) *succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return times;
 }
 
 }  // namespace bench

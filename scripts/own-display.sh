@@ -12,3 +12,15 @@ start_own_display() {
   export DISPLAY=:$(head -n 1 "$folder/display")
   for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
 }
+
+# Waits for a window on screen whose title matches; answers its id.
+#   visible_window TITLE
+visible_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}

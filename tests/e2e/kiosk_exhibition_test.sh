@@ -6,16 +6,7 @@
 # Then, with a program that always crashes, the restarts back off.
 #   kiosk_exhibition_test.sh BUILD_DIR
 set -u
-. "$(dirname "$0")/../../scripts/own-display.sh"
-build=$1
-work=$(mktemp -d)
-kiosk=
-cleanup() {
-  [ -n "$kiosk" ] && kill -TERM "$kiosk" 2>/dev/null && sleep 1
-  kill "$xpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/kiosk_test_setup.sh"
 fail() { echo "FAIL: $*"; echo "--- log:"; cat "$log" 2>/dev/null; exit 1; }
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >/dev/null || fail "install failed"
@@ -33,21 +24,9 @@ if [ -S /run/systemd/journal/socket ]; then
 fi
 start_own_display "$work"
 
-child() { ps -o pid=,comm= --ppid "$kiosk" 2>/dev/null | awk -v name="$1" 'index($2, name) == 1 { print $1 }' | head -n 1; }
 # Waits up to 20 s for a line in the log.
 logged() { for _ in $(seq 200); do grep -q -- "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 notice_on_screen() { xdotool search --onlyvisible --name 'staff notice' >/dev/null 2>&1; }
-wait_for_program() {
-  local pid
-  for _ in $(seq 200); do
-    pid=$(child pinacora)
-    if [ -n "$pid" ] && [ "$pid" != "${1:-}" ] && xdotool search --onlyvisible --name 'Mostra virtuale' >/dev/null 2>&1; then
-      echo "$pid"; return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
 # Staff copy a file beside the exhibition and rename it, as the manual tells them.
 deliver() { cp "$1" "$museo/kddata.bin.new" && mv "$museo/kddata.bin.new" "$museo/kddata.bin"; }
 

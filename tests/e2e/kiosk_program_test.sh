@@ -31,15 +31,6 @@ start_own_display "$work" 1280x1024
 start_window_manager "$wm" || exit 2
 cd "$work" && cp "$data" kddata.bin
 
-visible_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 rect_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
 menu_keys() {

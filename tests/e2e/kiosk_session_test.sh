@@ -4,16 +4,7 @@
 # when staff choose File > Exit and give their code.
 #   kiosk_session_test.sh BUILD_DIR
 set -u
-. "$(dirname "$0")/../../scripts/own-display.sh"
-build=$1
-work=$(mktemp -d)
-kiosk=
-cleanup() {
-  [ -n "$kiosk" ] && kill -TERM "$kiosk" 2>/dev/null && sleep 1
-  kill "$xpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/kiosk_test_setup.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 command -v matchbox-window-manager >/dev/null || fail "matchbox-window-manager is not installed"
 
@@ -23,19 +14,6 @@ mkdir -p "$HOME/.config/pinacora" "$work/run" && chmod 700 "$work/run"
 echo STAFF_CODE=7531 >"$HOME/.config/pinacora/kiosk.conf"
 start_own_display "$work"
 
-# The kiosk's children: the program (the launcher becomes it) and the window manager.
-child() { ps -o pid=,comm= --ppid "$kiosk" 2>/dev/null | awk -v name="$1" 'index($2, name) == 1 { print $1 }' | head -n 1; }
-wait_for_program() {
-  local pid
-  for _ in $(seq 150); do
-    pid=$(child pinacora)
-    if [ -n "$pid" ] && [ "$pid" != "${1:-}" ] && xdotool search --onlyvisible --name 'Mostra virtuale' >/dev/null 2>&1; then
-      echo "$pid"; return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
 
 PINACORA_KIOSK_DELAY=0.5 "$work/root/usr/bin/pinacora-kiosk" "$work/root/usr/share/pinacora/demo" \
   >"$work/kiosk.out" 2>"$work/kiosk.err" &

@@ -45,16 +45,6 @@ mean_of() { convert "$work/crop.png" -colorspace Gray -format '%[fx:mean]' info:
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 # The geometry of a window as X Y W H, frame excluded.
 rect_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
-# Waits for a window on screen whose title matches; answers its id.
-visible_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # Keys for the main window's menus, which a person would reach by keyboard.
 menu_keys() {
   xdotool windowfocus "$(xdotool search --onlyvisible --name 'Mostra virtuale' | head -n 1)" 2>/dev/null

@@ -23,6 +23,7 @@
 
 #include "movie/movieprocess.h"
 #include "windows/nativesizelayout.h"
+#include "moviecontrols.h"
 #include "windows/tformmediaplayer.h"
 
 namespace {
@@ -146,11 +147,10 @@ TEST_F(MediaPlayerTest, PlaysAtOnceAndItsPositionAdvances) {
 
 TEST_F(MediaPlayerTest, ItsOwnButtonsPauseStopPlayAndSeek) {
   START_OR_SKIP(TempMovie);
-  auto* play = Window->findChild<QToolButton*>(QStringLiteral("ButtonPlay"));
-  auto* pause = Window->findChild<QToolButton*>(QStringLiteral("ButtonPause"));
-  auto* stop = Window->findChild<QToolButton*>(QStringLiteral("ButtonStop"));
-  auto* seek = Window->findChild<QSlider*>(QStringLiteral("SliderSeek"));
-  ASSERT_TRUE(play && pause && stop && seek);
+  const TMovieControls controls(*Window);
+  ASSERT_TRUE(controls.Found());
+  auto *play = controls.play, *pause = controls.pause, *stop = controls.stop;
+  auto* seek = controls.seek;
   ASSERT_TRUE(PumpUntil([&] { return seek->maximum() > 0; }, 5000));
   EXPECT_NEAR(seek->maximum() * 100, Player()->Duration(), 100);
 
@@ -325,11 +325,10 @@ TEST_F(MediaPlayerTest, APlayerThatCrashesEndsAloneAndTheNextMovieGetsANewOne) {
 
 TEST_F(MediaPlayerTest, MoviesOpenedPausedReplayedAndClosedAsFastAsAVisitorClicks) {
   START_OR_SKIP(TempMovie);
-  auto* play = Window->findChild<QToolButton*>(QStringLiteral("ButtonPlay"));
-  auto* pause = Window->findChild<QToolButton*>(QStringLiteral("ButtonPause"));
-  auto* stop = Window->findChild<QToolButton*>(QStringLiteral("ButtonStop"));
-  auto* seek = Window->findChild<QSlider*>(QStringLiteral("SliderSeek"));
-  ASSERT_TRUE(play && pause && stop && seek);
+  const TMovieControls controls(*Window);
+  ASSERT_TRUE(controls.Found());
+  auto *play = controls.play, *pause = controls.pause, *stop = controls.stop;
+  auto* seek = controls.seek;
   // Every command lands on pipelines in every stage of setting up, playing and ending.
   QRandomGenerator random(20261208);
   for (int i = 0; i < 60; ++i) {
