@@ -111,20 +111,27 @@ bool ImportSound(const std::string& path, std::vector<std::uint8_t>& samples, st
   return true;
 }
 
-bool WriteSoundWav(const std::string& path, const std::vector<std::uint8_t>& samples, std::string& error) {
+namespace {
+
+// Writes the sample bytes in libsndfile's format; quality, when not negative, is its variable bit
+// rate quality (0 smallest to 1); neverEmpty writes one silent sample for no samples.
+bool WriteSoundFile(const std::string& path, const std::vector<std::uint8_t>& samples, int format, double quality,
+                    bool neverEmpty, std::string& error) {
   SF_INFO info{};
   info.samplerate = kSoundRate;
   info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  info.format = format;
   std::unique_ptr<SNDFILE, SndCloser> file(sf_open(path.c_str(), SFM_WRITE, &info));
   if (!file) {
     error = path + ": " + sf_strerror(nullptr);
     return false;
   }
+  if (quality >= 0) sf_command(file.get(), SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
   std::vector<short> values(samples.size() / 2);
   for (std::size_t i = 0; i < values.size(); ++i) {
     values[i] = static_cast<short>(std::uint16_t(samples[2 * i]) | (std::uint16_t(samples[2 * i + 1]) << 8));
   }
+  if (values.empty() && neverEmpty) values.push_back(0);
   if (sf_write_short(file.get(), values.data(), sf_count_t(values.size())) != sf_count_t(values.size())) {
     error = path + ": " + sf_strerror(file.get());
     return false;
@@ -134,4 +141,15 @@ bool WriteSoundWav(const std::string& path, const std::vector<std::uint8_t>& sam
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteSoundWav(const std::string& path, const std::vector<std::uint8_t>& samples, std::string& error) {
+  return WriteSoundFile(path, samples, SF_FORMAT_WAV | SF_FORMAT_PCM_16, -1, false, error);
+}
+
+bool WriteSoundOgg(const std::vector<std::uint8_t>& samples, const std::string& path, std::string& error) {
+  // An empty Ogg stream is no file a browser opens: it gets one silent sample.
+  return WriteSoundFile(path, samples, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.4, true, error);
 }

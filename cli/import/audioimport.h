@@ -15,3 +15,5 @@ bool ImportSound(const std::string& path, std::vector<std::uint8_t>& samples, st
 
 // Writes 16-bit mono 11025 Hz little-endian sample bytes as a WAV file (an odd last byte is dropped).
 bool WriteSoundWav(const std::string& path, const std::vector<std::uint8_t>& samples, std::string& error);
+// The same samples as an Ogg Vorbis file, as browsers play them.
+bool WriteSoundOgg(const std::vector<std::uint8_t>& samples, const std::string& path, std::string& error);

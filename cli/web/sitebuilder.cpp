@@ -18,6 +18,7 @@
 #include "data/tdatabanker.h"
 #include "data/tzlib.h"
 #include "webmedia.h"
+#include "import/audioimport.h"
 #include "scene/workqueries.h"
 
 namespace {

@@ -1,6 +1,5 @@
 #include "webmedia.h"
 
-#include <sndfile.h>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,43 +9,14 @@
 
 namespace {
 
-constexpr int kSoundRate = 11025;
 // Longest a conversion of one movie may take.
 constexpr int kConvertSeconds = 900;
-
-struct TSndCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
-};
 
 bool StartsWith(const std::vector<std::uint8_t>& bytes, std::size_t at, const char* text, std::size_t length) {
   return bytes.size() >= at + length && std::memcmp(bytes.data() + at, text, length) == 0;
 }
 
 }  // namespace
-
-bool WriteSoundOgg(const std::vector<std::uint8_t>& samples, const std::string& path, std::string& error) {
-  SF_INFO info{};
-  info.samplerate = kSoundRate;
-  info.channels = 1;
-  info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-  std::unique_ptr<SNDFILE, TSndCloser> file(sf_open(path.c_str(), SFM_WRITE, &info));
-  if (!file) {
-    error = path + ": " + sf_strerror(nullptr);
-    return false;
-  }
-  double quality = 0.4;  // libsndfile's Vorbis quality, 0 (smallest) to 1
-  sf_command(file.get(), SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
-  std::vector<short> values(samples.size() / 2);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = static_cast<short>(samples[2 * i] | (samples[2 * i + 1] << 8));
-  }
-  if (values.empty()) values.push_back(0);  // an empty Ogg stream is no file a browser opens
-  if (sf_write_short(file.get(), values.data(), sf_count_t(values.size())) != sf_count_t(values.size())) {
-    error = path + ": " + sf_strerror(file.get());
-    return false;
-  }
-  return true;
-}
 
 TMovieKind MovieKindOf(const std::vector<std::uint8_t>& bytes) {
   static const char kAsf[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11";

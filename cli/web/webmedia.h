@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-// The stored sound samples (16-bit mono 11025 Hz, as the program plays them) as an Ogg Vorbis file.
-bool WriteSoundOgg(const std::vector<std::uint8_t>& samples, const std::string& path, std::string& error);
 
 enum class TMovieKind { Mp4, WebM, Matroska, Asf, Avi, Mpeg, Unknown };
 
