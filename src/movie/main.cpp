@@ -18,7 +18,7 @@
 
 #include "movieplayback.h"
 #include "movieprotocol.h"
-#include "windows/nativesizelayout.h"
+#include "nativesizelayout.h"
 
 namespace {
 

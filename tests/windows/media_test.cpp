@@ -22,7 +22,7 @@
 #include <functional>
 
 #include "movie/movieprocess.h"
-#include "windows/nativesizelayout.h"
+#include "movie/nativesizelayout.h"
 #include "moviecontrols.h"
 #include "windows/tformmediaplayer.h"
 
