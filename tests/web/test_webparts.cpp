@@ -5,8 +5,8 @@
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
 #include <Inventor/nodes/SoSeparator.h>
-#include <QGuiApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 #include <cstring>
@@ -137,9 +137,10 @@ TEST(WebNotes, PicturesBecomeFilesAndPlainTextStaysAsWritten) {
   EXPECT_FALSE(NoteToHtml(std::string("a\0b", 3), "x").Shown);
 }
 
+// The tool writes the website under a QCoreApplication, with no platform plugin loaded, and so do
+// these tests.
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication application(argc, argv);
+  QCoreApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
