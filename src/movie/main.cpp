@@ -176,5 +176,10 @@ int main(int argc, char** argv) {
   TMoviePlayback playback(video);
   TMovieCommands commands(&playback, video);
   Report("ready");
-  return application.exec();
+  const int status = application.exec();
+  // Once the movie is closed and its pipeline is down, nothing is left that needs tidying: taking
+  // apart the windows, the X connections and the media service as well would only race the
+  // threads GStreamer and Xlib may still have running.
+  playback.Close();
+  ::_exit(status);
 }

@@ -149,30 +149,28 @@ TEST_F(MediaPlayerTest, ItsOwnButtonsPauseStopPlayAndSeek) {
   START_OR_SKIP(TempMovie);
   const TMovieControls controls(*Window);
   ASSERT_TRUE(controls.Found());
-  auto *play = controls.play, *pause = controls.pause, *stop = controls.stop;
-  auto* seek = controls.seek;
-  ASSERT_TRUE(PumpUntil([&] { return seek->maximum() > 0; }, 5000));
-  EXPECT_NEAR(seek->maximum() * 100, Player()->Duration(), 100);
+  ASSERT_TRUE(PumpUntil([&] { return controls.seek->maximum() > 0; }, 5000));
+  EXPECT_NEAR(controls.seek->maximum() * 100, Player()->Duration(), 100);
 
   // The player process answers each command with its new state.
   auto state = [&](QMediaPlayer::State wanted) {
     return PumpUntil([&] { return Player()->State() == wanted; }, 5000);
   };
-  QTest::mouseClick(pause, Qt::LeftButton);
+  QTest::mouseClick(controls.pause, Qt::LeftButton);
   EXPECT_TRUE(state(QMediaPlayer::PausedState));
   // A page of the slider is one second further into the movie.
   PumpUntil([] { return false; }, 200);
   const qint64 before = Player()->Position();
-  seek->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  controls.seek->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_TRUE(PumpUntil([&] { return Player()->Position() >= before + 900; }, 5000))
       << "position " << Player()->Position() << " after seeking from " << before;
-  QTest::mouseClick(play, Qt::LeftButton);
+  QTest::mouseClick(controls.play, Qt::LeftButton);
   EXPECT_TRUE(state(QMediaPlayer::PlayingState));
-  QTest::mouseClick(stop, Qt::LeftButton);
+  QTest::mouseClick(controls.stop, Qt::LeftButton);
   EXPECT_TRUE(state(QMediaPlayer::StoppedState));
   // Stopping keeps the movie, ready to play again.
   EXPECT_FALSE(Player()->Movie().isEmpty());
-  QTest::mouseClick(play, Qt::LeftButton);
+  QTest::mouseClick(controls.play, Qt::LeftButton);
   EXPECT_TRUE(state(QMediaPlayer::PlayingState));
 }
 
@@ -193,7 +191,7 @@ TEST(MoviePlayerProcess, IgnoresWhatItDoesNotUnderstandAndEndsWithItsInput) {
   player.closeWriteChannel();
   ASSERT_TRUE(player.waitForFinished(5000));
   EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(player.exitCode(), 0);
+  EXPECT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
 }
 
 TEST(MediaPlayerPlacement, APictureKeepsItsSizeWhenItFitsAndIsScaledDownWhenItDoesNot) {
