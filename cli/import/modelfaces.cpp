@@ -142,18 +142,24 @@ std::vector<float> LevelRanges(const std::vector<SbVec3f>& points, const SbRotat
   mean /= float(points.size());
   const float extent = (area[1] - area[0]) * (area[3] - area[2]);
   const float distance = extent != 0 ? kDistanceFactor * std::sqrt(extent) : kDefaultDistance;
-  SbVec3f world, facing;
-  rotation.multVec(mean, world);
-  world += translation;
-  rotation.multVec(SbVec3f(0, 1, 0), facing);
-  // The eye is distance along the facing, moved aside along world X, at eye height: the farthest
-  // it can be from the centre is at one end of the sideways offset.
-  float flightEnd = 0;
-  for (const float aside : {-kSideOffset, kSideOffset / 3}) {
-    const SbVec3f eye = distance * facing + SbVec3f(aside, 0, 0);
-    const float rise = kEyeHeight - world[1];
-    flightEnd = std::max(flightEnd, std::sqrt(eye[0] * eye[0] + eye[2] * eye[2] + rise * rise));
+  // A flight from the list ends distance out from the work's centre; a click's ends distance out
+  // from the point clicked, along the surface's normal there, which may point any way. Either way
+  // the eye is moved aside along world X and set at eye height, so it ends at most the reach of
+  // the work's farthest corner, the distance and the sideways offset from the centre, across.
+  SbVec3f centre;
+  rotation.multVec(mean, centre);
+  centre += translation;
+  float corners = 0;
+  for (int corner = 0; corner < 8; ++corner) {
+    const SbVec3f local(corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]);
+    SbVec3f world;
+    rotation.multVec(local, world);
+    world += translation - centre;
+    corners = std::max(corners, std::sqrt(world[0] * world[0] + world[2] * world[2]));
   }
+  const float across = corners + distance + kSideOffset;
+  const float rise = kEyeHeight - centre[1];
+  const float flightEnd = std::sqrt(across * across + rise * rise);
   const SbVec3f size = high - low;
   const float largest = std::max({size[0], size[1], size[2]});
   float range = std::max(kFullLevelSizes * largest, kFlightMargin * flightEnd);

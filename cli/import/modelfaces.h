@@ -23,7 +23,7 @@ struct TModelFaces {
 
 // How far from the camera each coarse level takes over, in metres, for a work whose points (in
 // its local frame, as the coordinates hold them) are placed by rotation and translation. The full
-// level is always drawn from wherever a flight to the work ends.
+// level is always drawn from wherever a flight to the work ends, from the list or from a click.
 std::vector<float> LevelRanges(const std::vector<SbVec3f>& points, const SbRotation& rotation,
                                const SbVec3f& translation, std::size_t coarseLevels);
 

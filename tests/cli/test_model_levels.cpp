@@ -4,9 +4,11 @@
 // can draw them from vertex arrays, and a model of several materials keeps its colours.
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoPath.h>
+#include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoPrimitiveVertex.h>
 #include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoLOD.h>
@@ -22,6 +24,7 @@
 #include <set>
 
 #include "clitestsupport.h"
+#include "packedworks.h"
 #include "data/gxserializer.h"
 #include "import/modellevels.h"
 #include "scene/scenebuild.h"
@@ -69,10 +72,10 @@ std::size_t FaceCount(const SoIndexedFaceSet* faces) {
 // An index list left as it is by default: the coordinates' own indices are used.
 bool Unset(const SoMFInt32& indices) { return indices.getNum() == 0 || (indices.getNum() == 1 && indices[0] == -1); }
 
-class ModelLevelsTest : public ::testing::Test {
+class ModelLevelsTest : public PackedWorksTest {
  protected:
   static void SetUpTestSuite() {
-    scratch = new TScratch;
+    auto* scratch = new TScratch;
     SaveText(scratch->Path("one.obj"), BallObj(kRings, kSegments, false));
     SaveText(scratch->Path("ball.obj"), BallObj(kRings, kSegments, true));
     SaveText(scratch->Path("small.obj"), BallObj(12, 16, true));
@@ -86,25 +89,9 @@ class ModelLevelsTest : public ::testing::Test {
         { "file": "small.obj", "work": 603, "position": [0, 0, 4], "facing": 180, "height": 0.6 } ] },
       { "kind": "opera", "id": 601, "name": "Uno" }, { "kind": "opera", "id": 602, "name": "Due" },
       { "kind": "opera", "id": 603, "name": "Tre" } ] })");
-    output = scratch->Path("kddata.bin");
-    pack = new TRun(RunTool({"pack", scratch->Path("manifest.json"), "-o", output}));
+    PackSuite(scratch);
   }
-  static void TearDownTestSuite() {
-    delete pack;
-    delete scratch;
-  }
-  void SetUp() override {
-    ASSERT_EQ(pack->Status, 0) << pack->Err;
-    InitSceneLibrary();
-    list = TGXSerializer::ReadFromFile(output, 120);
-    ASSERT_NE(list, nullptr);
-    works = BuildSceneFromList(*list);
-    ASSERT_NE(works, nullptr);
-    works->ref();
-  }
-  void TearDown() override {
-    if (works != nullptr) works->unref();
-  }
+  static void TearDownTestSuite() { ReleaseSuite(); }
 
   // The paths to every face set named as the work, in the order a search meets them.
   std::vector<SoPath*> Named(int work) {
@@ -149,17 +136,8 @@ class ModelLevelsTest : public ::testing::Test {
     return drawn;
   }
 
-  static TScratch* scratch;
-  static TRun* pack;
-  static std::string output;
-  std::unique_ptr<TGXChunkList> list;
-  SoNode* works = nullptr;
   const SbViewportRegion viewport{1280, 1024};
 };
-
-TScratch* ModelLevelsTest::scratch = nullptr;
-TRun* ModelLevelsTest::pack = nullptr;
-std::string ModelLevelsTest::output;
 
 TEST_F(ModelLevelsTest, EveryLevelHasTheWorksBoxAndFacingAndAtMostItsShareOfTheFaces) {
   for (const int work : {kOneColour, kTwoColours}) {
@@ -204,7 +182,7 @@ TEST_F(ModelLevelsTest, EveryLevelHasTheWorksBoxAndFacingAndAtMostItsShareOfTheF
   Release(small);
 }
 
-TEST_F(ModelLevelsTest, TheFullLevelShowsWhereAFlightEndsAndTheCoarsestFromAfar) {
+TEST_F(ModelLevelsTest, TheFullLevelShowsWhereAFlightOrAClickEndsAndTheCoarsestFromAfar) {
   for (const int work : {kOneColour, kTwoColours}) {
     SCOPED_TRACE(work);
     std::vector<SoPath*> levels = Named(work);
@@ -221,6 +199,36 @@ TEST_F(ModelLevelsTest, TheFullLevelShowsWhereAFlightEndsAndTheCoarsestFromAfar)
       const std::set<const SoNode*> drawn = DrawnFrom(eye, centre);
       EXPECT_EQ(drawn.count(levels[0]->getTail()), 1u);
       EXPECT_EQ(drawn.count(levels[2]->getTail()), 0u);
+    }
+    // Where a click on it ends: the flight goes to the hit point, out along the surface's normal
+    // there, which may point any way. Rays at the work's middle from eight sides, where they enter
+    // and leave it, the sideways offset at its extremes.
+    const auto onTheWork = [&](const SoPickedPoint* point) {
+      for (const SoPath* level : levels)
+        if (point->getPath()->getTail() == level->getTail()) return true;
+      return false;
+    };
+    for (int side = 0; side < 8; ++side) {
+      SCOPED_TRACE(side);
+      const float angle = float(M_PI) * float(side) / 4;
+      const SbVec3f towards(std::cos(angle), 0, std::sin(angle));
+      SoRayPickAction pick(viewport);
+      pick.setRay(centre - 6.0f * towards, towards);
+      pick.setPickAll(TRUE);
+      pick.apply(works);
+      int hits = 0;
+      for (int i = 0; i < pick.getPickedPointList().getLength() && hits < 2; ++i) {
+        const SoPickedPoint* point = pick.getPickedPointList()[i];
+        if (!onTheWork(point)) continue;  // another work in the ray's way
+        ++hits;
+        const float pointDistance = GetViewDistance(point->getPath());
+        for (const float aside : {-1.5f, 0.5f}) {
+          SbVec3f eye = point->getPoint() + pointDistance * point->getNormal() + SbVec3f(aside, 0, 0);
+          eye[1] = 1.75f;
+          EXPECT_EQ(DrawnFrom(eye, point->getPoint()).count(levels[0]->getTail()), 1u) << hits;
+        }
+      }
+      EXPECT_EQ(hits, 2);
     }
     // Across a large room.
     SbVec3f far = centre + 15.0f * normal;
