@@ -25,6 +25,7 @@
 
 #include "common/fileio.h"
 #include "inventortext.h"
+#include "scene/shapematerial.h"
 #include "scene/shapereader.h"
 
 namespace {
@@ -178,16 +179,15 @@ struct TCollector {
   }
 
   int MaterialOf(SoCallbackAction* action, int index) {
-    SbColor ambient, diffuse, specular, emission;
-    float shininess = 0, transparency = 0;
-    action->getMaterial(ambient, diffuse, specular, emission, shininess, transparency, index);
+    const TShapeMaterial current = ShapeMaterial(action, index);
+    const SbColor& diffuse = current.Diffuse;
     const int texture = TextureOf(action);
-    const auto key = std::make_tuple(diffuse[0], diffuse[1], diffuse[2], transparency, texture);
+    const auto key = std::make_tuple(diffuse[0], diffuse[1], diffuse[2], current.Transparency, texture);
     const auto found = Materials.find(key);
     if (found != Materials.end()) return found->second;
     TModelMaterial material;
     for (int c = 0; c < 3; ++c) material.Diffuse[c] = diffuse[c];
-    material.Transparency = transparency;
+    material.Transparency = current.Transparency;
     material.Texture = texture;
     const int added = int(Model->Materials.size());
     Model->Materials.push_back(material);

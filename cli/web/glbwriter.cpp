@@ -14,15 +14,18 @@
 
 namespace {
 
-constexpr int kArrayBuffer = 34962;
-constexpr int kElementArrayBuffer = 34963;
-constexpr int kFloat = 5126;
-constexpr int kUnsignedShort = 5123;
-constexpr int kUnsignedInt = 5125;
-constexpr int kRepeat = 10497;
-constexpr int kClampToEdge = 33071;
-constexpr int kLinear = 9729;
-constexpr int kLinearMipmapLinear = 9987;
+// glTF names buffer targets, component types and sampler settings by their OpenGL numbers.
+enum GlNumber : int {
+  kArrayBuffer = 34962,
+  kElementArrayBuffer = 34963,
+  kFloat = 5126,
+  kUnsignedShort = 5123,
+  kUnsignedInt = 5125,
+  kRepeat = 10497,
+  kClampToEdge = 33071,
+  kLinear = 9729,
+  kLinearMipmapLinear = 9987,
+};
 
 bool HasTransparency(const TScenePicture& picture) {
   if (picture.Components != 2 && picture.Components != 4) return false;

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "scene/shapematerial.h"
 #include "scene/worknames.h"
 
 bool TSceneMaterial::operator<(const TSceneMaterial& other) const {
@@ -122,15 +123,13 @@ class TCollector {
   }
 
   int MaterialOf(SoCallbackAction* action, int materialIndex) {
-    SbColor ambient, diffuse, specular, emission;
-    float shininess = 0, transparency = 0;
-    action->getMaterial(ambient, diffuse, specular, emission, shininess, transparency, materialIndex);
+    const TShapeMaterial current = ShapeMaterial(action, materialIndex);
     TSceneMaterial material;
     for (int i = 0; i < 3; ++i) {
-      material.Diffuse[i] = Quantised(std::min(std::max(diffuse[i], 0.0f), 1.0f));
-      material.Emissive[i] = Quantised(std::min(std::max(emission[i], 0.0f), 1.0f));
+      material.Diffuse[i] = Quantised(std::min(std::max(current.Diffuse[i], 0.0f), 1.0f));
+      material.Emissive[i] = Quantised(std::min(std::max(current.Emission[i], 0.0f), 1.0f));
     }
-    material.Opacity = Quantised(1.0f - std::min(std::max(transparency, 0.0f), 1.0f));
+    material.Opacity = Quantised(1.0f - std::min(std::max(current.Transparency, 0.0f), 1.0f));
     material.Picture = Picture;
     const auto found = MaterialIndex.find(material);
     if (found != MaterialIndex.end()) return found->second;

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "clitestsupport.h"
+#include "packedworks.h"
 #include "check/datacheck.h"
 #include "data/gxserializer.h"
 #include "import/modelmesh.h"
@@ -73,11 +74,11 @@ std::string Manifest(const std::string& models, const std::string& operas) {
 const char kRoom[] = "#Inventor V2.1 ascii\nSeparator { Coordinate3 { point [ -9 0 -9, 9 0 -9, 9 0 9, -9 0 9 ] }\n"
                      "IndexedFaceSet { coordIndex [ 0, 3, 2, 1, -1 ] } }\n";
 
-class ModelPackTest : public ::testing::Test {
+class ModelPackTest : public PackedWorksTest {
  protected:
   static void SetUpTestSuite() {
     if (MissingMaterial()) return;
-    scratch = new TScratch;
+    auto* scratch = new TScratch;
     std::string models, operas;
     for (const TWorkModel& w : Works()) {
       models += (models.empty() ? "" : ", ") + ModelEntry(w);
@@ -88,40 +89,16 @@ class ModelPackTest : public ::testing::Test {
     models += R"(, { "file": ")" + kAssimp + R"(/STL/triangle.stl", "position": [0, 0, 0] })";
     SaveText(scratch->Path("room.iv"), kRoom);
     SaveText(scratch->Path("manifest.json"), Manifest(models, operas));
-    output = scratch->Path("kddata.bin");
-    pack = new TRun(RunTool({"pack", scratch->Path("manifest.json"), "-o", output}));
+    PackSuite(scratch);
   }
-  static void TearDownTestSuite() {
-    delete pack;
-    delete scratch;
-    pack = nullptr;
-    scratch = nullptr;
-  }
+  static void TearDownTestSuite() { ReleaseSuite(); }
   void SetUp() override {
     if (MissingMaterial()) GTEST_SKIP() << "assimp-testmodels or inventor-data is not installed";
-    ASSERT_EQ(pack->Status, 0) << pack->Err;
-    InitSceneLibrary();
-    list = TGXSerializer::ReadFromFile(output, 120);
-    ASSERT_NE(list, nullptr);
-    works = BuildSceneFromList(*list);
-    ASSERT_NE(works, nullptr);
-    works->ref();
-  }
-  void TearDown() override {
-    if (works != nullptr) works->unref();
+    PackedWorksTest::SetUp();
   }
 
-  static TScratch* scratch;
-  static TRun* pack;
-  static std::string output;
-  std::unique_ptr<TGXChunkList> list;
-  SoNode* works = nullptr;
   const SbViewportRegion viewport{640, 480};
 };
-
-TScratch* ModelPackTest::scratch = nullptr;
-TRun* ModelPackTest::pack = nullptr;
-std::string ModelPackTest::output;
 
 TEST_F(ModelPackTest, EveryWorkStandsAtItsPlaceFacingItsWayAtItsSize) {
   for (const TWorkModel& w : Works()) {

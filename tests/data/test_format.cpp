@@ -202,27 +202,24 @@ TEST(DataFile, BlobBeyondTheFile) {
   std::fill(expected.end() - 100, expected.end(), 0);
   EXPECT_EQ(cut->GetChunk(1)->Data, expected);
 
+  // The file again with one field of the first directory entry changed, read back.
+  auto readWith = [&](const char* name, int field, std::int32_t value) {
+    Bytes patched = whole;
+    PatchI32(patched, EntryField(0, field), value);
+    WriteFile(dir.File(name), patched);
+    return TGXSerializer::ReadFromFile(dir.File(name), 3);
+  };
+  constexpr int kSize = 264, kOffset = 272;
+
   // Negative Offset or Size loads nothing.
-  Bytes negative = whole;
-  PatchI32(negative, EntryField(0, 272), -1);
-  WriteFile(dir.File("negoffset.bin"), negative);
-  EXPECT_FALSE(TGXSerializer::ReadFromFile(dir.File("negoffset.bin"), 3));
-  negative = whole;
-  PatchI32(negative, EntryField(0, 264), -512);
-  WriteFile(dir.File("negsize.bin"), negative);
-  EXPECT_FALSE(TGXSerializer::ReadFromFile(dir.File("negsize.bin"), 3));
+  EXPECT_FALSE(readWith("negoffset.bin", kOffset, -1));
+  EXPECT_FALSE(readWith("negsize.bin", kSize, -512));
 
   // A blob wholly past the end, and a huge claimed Size: an empty or partial list, no huge buffer.
-  Bytes far = whole;
-  PatchI32(far, EntryField(0, 272), 0x7FFF0000);
-  WriteFile(dir.File("far.bin"), far);
-  const auto farList = TGXSerializer::ReadFromFile(dir.File("far.bin"), 3);
+  const auto farList = readWith("far.bin", kOffset, 0x7FFF0000);
   ASSERT_TRUE(farList);
   EXPECT_EQ(farList->GetCount(), 0);
-  Bytes huge = whole;
-  PatchI32(huge, EntryField(0, 264), 0x7FFFFFFF);
-  WriteFile(dir.File("huge.bin"), huge);
-  const auto hugeList = TGXSerializer::ReadFromFile(dir.File("huge.bin"), 3);
+  const auto hugeList = readWith("huge.bin", kSize, 0x7FFFFFFF);
   ASSERT_TRUE(hugeList);
   EXPECT_EQ(hugeList->GetCount(), 2);
 }
