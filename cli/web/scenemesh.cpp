@@ -3,11 +3,15 @@
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoPrimitiveVertex.h>
 #include <Inventor/actions/SoCallbackAction.h>
+#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
+#include <Inventor/nodes/SoLOD.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoShape.h>
 #include <Inventor/nodes/SoShapeHints.h>
 #include <Inventor/nodes/SoTexture2.h>
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -56,14 +60,41 @@ class TCollector {
     hints->setOverride(TRUE);
     root->addChild(hints);
     root->addChild(scene);
+    // A model's coarse levels are for the kiosk's far views; the page shows the model itself.
+    const std::vector<std::pair<SoLOD*, std::vector<float>>> levels = FullLevelsOnly(root);
     SoCallbackAction action(SbViewportRegion(1024, 768));
     action.addPreCallback(SoShape::getClassTypeId(), &TCollector::OnShape, this);
     action.addTriangleCallback(SoShape::getClassTypeId(), &TCollector::OnTriangle, this);
     action.apply(root);
+    for (const auto& [lod, ranges] : levels) lod->range.setValues(0, int(ranges.size()), ranges.data());
     root->unref();
   }
 
  private:
+  // Makes every level-of-detail node take its first child from any distance; answers each with
+  // the ranges it had.
+  static std::vector<std::pair<SoLOD*, std::vector<float>>> FullLevelsOnly(SoNode* root) {
+    SoSearchAction search;
+    search.setType(SoLOD::getClassTypeId());
+    search.setInterest(SoSearchAction::ALL);
+    search.setSearchingAll(TRUE);
+    search.apply(root);
+    std::vector<std::pair<SoLOD*, std::vector<float>>> levels;
+    const SoPathList& found = search.getPaths();
+    for (int i = 0; i < found.getLength(); ++i) {
+      SoNode* tail = found[i]->getTail();
+      if (!tail->isOfType(SoLOD::getClassTypeId())) continue;
+      auto* lod = static_cast<SoLOD*>(tail);
+      const auto seen = [lod](const auto& level) { return level.first == lod; };
+      if (std::any_of(levels.begin(), levels.end(), seen)) continue;  // shared by several parents
+      const float* values = lod->range.getValues(0);
+      levels.emplace_back(lod, std::vector<float>(values, values + lod->range.getNum()));
+      lod->range.setValue(FLT_MAX);
+    }
+    search.reset();
+    return levels;
+  }
+
   static SoCallbackAction::Response OnShape(void* self, SoCallbackAction* action, const SoNode* node) {
     static_cast<TCollector*>(self)->BeginShape(action, node);
     return SoCallbackAction::CONTINUE;

@@ -4,6 +4,7 @@
 #include <Inventor/SbLinear.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
+#include <Inventor/nodes/SoLOD.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <QBuffer>
 #include <QCoreApplication>
@@ -68,6 +69,29 @@ TEST(WebScene, WorksInWorldCoordinatesKeepTheirFacingEvenWhenMirrored) {
     EXPECT_NEAR(wound[1], y, 1e-5) << transform;
     EXPECT_NEAR(p.Normals[1], y, 1e-5) << transform;
   }
+}
+
+TEST(WebScene, AModelWithLevelsGoesOutAtItsFullLevelFromAnyDistance) {
+  // Far from where Coin's default view stands, so that distance alone would take the coarse level;
+  // the same levels shared by two parents, whose ranges must come back as they were.
+  SoSeparator* scene = ReadScene(
+      "#Inventor V2.1 ascii\nSeparator { Translation { translation 40 0 0 }"
+      " Coordinate3 { point [ -1 0 1, 1 0 1, 1 0 -1, -1 0 -1 ] }"
+      " DEF LEVELS LOD { range [ 2, 5 ]"
+      "   DEF KD_7 IndexedFaceSet { coordIndex [ 0, 1, 2, -1, 0, 2, 3, -1, 1, 2, 3, -1 ] }"
+      "   IndexedFaceSet { coordIndex [ 0, 1, 2, -1 ] } IndexedFaceSet { coordIndex [ 0, 2, 3, -1 ] } }"
+      " Separator { Translation { translation 0 0 4 } USE LEVELS } }");
+  TSceneMesh mesh;
+  mesh.AddScene(scene, "room", true);
+  EXPECT_EQ(mesh.Triangles, 6u) << "three triangles of the full level, twice";
+  SoNode* levels = SoNode::getByName("LEVELS");
+  ASSERT_NE(levels, nullptr);
+  ASSERT_TRUE(levels->isOfType(SoLOD::getClassTypeId()));
+  const SoMFFloat& ranges = static_cast<SoLOD*>(levels)->range;
+  ASSERT_EQ(ranges.getNum(), 2);
+  EXPECT_EQ(ranges[0], 2.0f);
+  EXPECT_EQ(ranges[1], 5.0f);
+  scene->unref();
 }
 
 TEST(WebScene, PicturesComeOutUprightAndTheContainerIsGltf) {
