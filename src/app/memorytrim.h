@@ -8,8 +8,8 @@ class QTimer;
 class TMemoryTrim : public QObject {
   Q_OBJECT
  public:
-  // Large blocks get pages of their own from now on; the rest is trimmed once a minute while the
-  // owner lives.
+  // Blocks of tens of megabytes get pages of their own from now on; freed memory goes back to the
+  // system once a minute while the owner lives.
   explicit TMemoryTrim(QObject* parent);
 
   // Returns the free pages of every allocator arena to the system; answers whether any went.
