@@ -8,6 +8,11 @@ namespace {
 // What the viewer does at the end of a flight.
 constexpr double kDistanceFactor = 2.35;
 constexpr double kSideShifts[] = {0.0, 0.5, 1.5};  // |shift|; the work is symmetric left to right
+// The same shift seen from an end wall: how much nearer the flight can end, and how much further.
+constexpr double kNearerOnWestWall = 1.5, kFurtherOnWestWall = 0.5;
+constexpr double kNearerOnEastWall = 0.5, kFurtherOnEastWall = 1.5;
+// The camera stays this far from the wall opposite the one it looks at.
+constexpr double kShortOfOppositeWall = 0.8;
 // The scene camera's 45-degree vertical field, on a screen no narrower than 4:3; the framed work
 // must fit within this share of the view.
 const double kHalfTanVertical = std::tan(0.785398 / 2);
@@ -55,6 +60,32 @@ double RunLength(const std::vector<TWorkSize>& sizes, const std::vector<double>&
     length += sizes[i].Width + 2 * frames[i] + (k > from ? gap : 0);
   }
   return length;
+}
+
+// Where a room's doorways are, from its place in the visit.
+struct TDoors {
+  TDoorWall Entry = TDoorWall::None, Exit = TDoorWall::None;
+};
+TDoors DoorsOf(std::size_t r, std::size_t roomCount, int columns) {
+  const int row = int(r) / columns, step = int(r) % columns;
+  const bool eastward = row % 2 == 0;
+  TDoors doors;
+  if (r + 1 < roomCount) {
+    if (step == columns - 1) doors.Exit = TDoorWall::South;
+    else doors.Exit = eastward ? TDoorWall::East : TDoorWall::West;
+  }
+  if (r > 0) {
+    if (step == 0) doors.Entry = TDoorWall::North;
+    else doors.Entry = eastward ? TDoorWall::West : TDoorWall::East;
+  }
+  return doors;
+}
+
+// The distance from which the whole framed work is in view of a camera straight in front of it.
+double StraightViewDistance(double w, double h, double eyeDrop) {
+  double distance = kMinViewDistance;
+  for (int step = 0; step < 2000 && !CornersInView(w, h, TVec{0, eyeDrop, distance}); ++step) distance += 0.05;
+  return distance;
 }
 
 // True when every corner of the box is in view of a camera at eye looking at target.
@@ -124,12 +155,14 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
   const std::size_t n = sizes.size();
   layout.Works.resize(n);
   std::vector<double> frames(n);
+  // On the west and east walls: the distance a picture is looked at from, and its box's scale.
+  std::vector<double> westDistance(n), eastDistance(n);
   double deepest = 0, tallest = 0, deepestModel = 0, furthestModelView = 0;
   for (std::size_t i = 0; i < n; ++i) {
     TWorkPlacement& work = layout.Works[i];
     const TWorkSize& size = sizes[i];
     if (size.Model) {
-      work.NorthWall = false;
+      work.Wall = TPictureWall::South;
       work.Y = PlinthHeight(size.Height);
       work.PlinthWidth = size.Width + 2 * kPlinthMargin;
       work.PlinthDepth = size.Depth + 2 * kPlinthMargin;
@@ -147,6 +180,10 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
     work.BoxScale = std::max(1.0, wanted / natural);
     work.ViewDistance = kDistanceFactor * std::sqrt(size.Width * work.BoxScale * size.Height * work.BoxScale);
     deepest = std::max(deepest, work.ViewDistance);
+    const double straight = StraightViewDistance(size.Width + 2 * work.Frame, size.Height + 2 * work.Frame,
+                                                 options.EyeHeight - work.Y);
+    westDistance[i] = std::max(natural, straight + kNearerOnWestWall);
+    eastDistance[i] = std::max(natural, straight + kNearerOnEastWall);
     tallest = std::max(tallest, work.Y + size.Height / 2 + work.Frame);
   }
   // The camera must stay inside the room, short of the opposite wall's frames; with models in the
@@ -172,37 +209,61 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
   // First every room's works and the length they need; every room of the plan then takes the
   // longest, so that the rows line up.
   struct TPlan {
-    std::vector<std::size_t> Pictures, Models;
-    std::size_t Split = 0;
+    std::vector<std::size_t> Models;
+    std::vector<std::size_t> North, East, South, West;  // each in the order the round passes them
     double Row = 0;
+    double EndReach = 0;  // how far into the room the flights to its end walls' pictures can end
   };
   std::vector<TPlan> plans(roomCount);
   double roomLength = 6.0;
+  const double endWall = layout.Depth - 2 * options.EndMargin;
   std::size_t first = 0;
   for (std::size_t r = 0; r < roomCount; ++r) {
     TPlan& plan = plans[r];
     // Share the works evenly among the rooms, in order.
     const std::size_t last = first + (n - first) / (roomCount - r) + ((n - first) % (roomCount - r) != 0 ? 1 : 0);
-    for (std::size_t i = first; i < last; ++i) (sizes[i].Model ? plan.Models : plan.Pictures).push_back(i);
-    // The first pictures go along the north wall, west to east, the rest back along the south
-    // wall: split where the longer wall is shortest.
-    const std::size_t count = plan.Pictures.size();
-    plan.Split = count;
-    double best = RunLength(sizes, frames, plan.Pictures, 0, count, options.Gap);
-    for (std::size_t k = 1; k < count; ++k) {
-      const double longer = std::max(RunLength(sizes, frames, plan.Pictures, 0, k, options.Gap),
-                                     RunLength(sizes, frames, plan.Pictures, k, count, options.Gap));
+    std::vector<std::size_t> pictures;
+    for (std::size_t i = first; i < last; ++i) (sizes[i].Model ? plan.Models : pictures).push_back(i);
+    // The end walls without a doorway take pictures in a room without models, as many as fit, as
+    // long as the long walls keep one each.
+    const TDoors doors = DoorsOf(r, roomCount, columns);
+    const bool westFree = plan.Models.empty() && doors.Entry != TDoorWall::West && doors.Exit != TDoorWall::West;
+    const bool eastFree = plan.Models.empty() && doors.Entry != TDoorWall::East && doors.Exit != TDoorWall::East;
+    const std::size_t count = pictures.size();
+    const auto run = [&](std::size_t from, std::size_t to) { return RunLength(sizes, frames, pictures, from, to, options.Gap); };
+    std::size_t westFrom = count;
+    while (westFree && westFrom > 2 && run(westFrom - 1, count) <= endWall) --westFrom;
+    // The first pictures go along the north wall, west to east, then the east wall, the rest back
+    // along the south wall: split where the longer wall is shortest.
+    const auto eastTo = [&](std::size_t from) {
+      std::size_t to = from;
+      while (eastFree && from > 0 && to + 1 < westFrom && run(from, to + 1) <= endWall) ++to;
+      return to;
+    };
+    std::size_t split = westFrom, eastEnd = westFrom;
+    double best = run(0, westFrom);
+    for (std::size_t k = 1; k < westFrom; ++k) {
+      const std::size_t m = eastTo(k);
+      const double longer = std::max(run(0, k), run(m, westFrom));
       if (longer < best) {
         best = longer;
-        plan.Split = k;
+        split = k;
+        eastEnd = m;
       }
     }
+    plan.North.assign(pictures.begin(), pictures.begin() + std::ptrdiff_t(split));
+    plan.East.assign(pictures.begin() + std::ptrdiff_t(split), pictures.begin() + std::ptrdiff_t(eastEnd));
+    plan.South.assign(pictures.begin() + std::ptrdiff_t(eastEnd), pictures.begin() + std::ptrdiff_t(westFrom));
+    plan.West.assign(pictures.begin() + std::ptrdiff_t(westFrom), pictures.end());
+    for (const std::size_t i : plan.East) plan.EndReach = std::max(plan.EndReach, eastDistance[i] + kFurtherOnEastWall);
+    for (const std::size_t i : plan.West) plan.EndReach = std::max(plan.EndReach, westDistance[i] + kFurtherOnWestWall);
     for (std::size_t k = 0; k < plan.Models.size(); ++k) {
       plan.Row += layout.Works[plan.Models[k]].PlinthWidth + (k > 0 ? kModelGap : 0);
     }
     const double lead = r == 0 ? kFirstRoomLead : options.EndMargin;
     const double needed =
-        std::max(best + 2 * options.EndMargin + rowDoor, plan.Models.empty() ? 0.0 : plan.Row + lead + options.EndMargin);
+        std::max({best + 2 * options.EndMargin + rowDoor, plan.Models.empty() ? 0.0 : plan.Row + lead + options.EndMargin,
+                  plan.EndReach + kOffWall + kShortOfOppositeWall});
     roomLength = std::max(roomLength, std::ceil(needed * 2) / 2);
     first = last;
   }
@@ -226,18 +287,11 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
     // room before it; the next row's first room is entered through the same doorway.
     const bool eastward = room.Row % 2 == 0;
     const double turnX = eastward ? room.X1 - rowDoor / 2 : room.X0 + rowDoor / 2;
-    if (r + 1 < roomCount) {
-      if (step == columns - 1) room.Exit = TDoorWall::South, room.ExitX = turnX;
-      else room.Exit = eastward ? TDoorWall::East : TDoorWall::West;
-    }
-    if (r > 0) {
-      if (step == 0) {
-        room.Entry = TDoorWall::North;
-        room.EntryX = layout.Rooms.back().ExitX;
-      } else {
-        room.Entry = eastward ? TDoorWall::West : TDoorWall::East;
-      }
-    }
+    const TDoors doors = DoorsOf(r, roomCount, columns);
+    room.Entry = doors.Entry;
+    room.Exit = doors.Exit;
+    if (room.Exit == TDoorWall::South) room.ExitX = turnX;
+    if (room.Entry == TDoorWall::North) room.EntryX = layout.Rooms.back().ExitX;
     // The stretch of each long wall that pictures may use: all of it but a doorway's end.
     double northFrom = room.X0, northTo = room.X1, southFrom = room.X0, southTo = room.X1;
     const auto leaveDoor = [&](double doorX, double& from, double& to) {
@@ -247,32 +301,39 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
     if (room.Entry == TDoorWall::North) leaveDoor(room.EntryX, northFrom, northTo);
     if (room.Exit == TDoorWall::South) leaveDoor(room.ExitX, southFrom, southTo);
 
-    const std::size_t count = plan.Pictures.size();
-    const double north = RunLength(sizes, frames, plan.Pictures, 0, plan.Split, options.Gap);
-    const double south = RunLength(sizes, frames, plan.Pictures, plan.Split, count, options.Gap);
-    double along = northFrom + (northTo - northFrom - north) / 2;
-    for (std::size_t k = 0; k < plan.Split; ++k) {
-      const std::size_t i = plan.Pictures[k];
-      TWorkPlacement& work = layout.Works[i];
-      work.Room = int(r);
-      work.NorthWall = true;
-      work.X = along + frames[i] + sizes[i].Width / 2;
-      work.Z = room.Z0 + kOffWall;
-      along += sizes[i].Width + 2 * frames[i] + options.Gap;
-    }
-    along = southTo - (southTo - southFrom - south) / 2;
-    for (std::size_t k = plan.Split; k < count; ++k) {
-      const std::size_t i = plan.Pictures[k];
-      TWorkPlacement& work = layout.Works[i];
-      work.Room = int(r);
-      work.NorthWall = false;
-      work.X = along - frames[i] - sizes[i].Width / 2;
-      work.Z = room.Z1 - kOffWall;
-      along -= sizes[i].Width + 2 * frames[i] + options.Gap;
-    }
+    const auto run = [&](const std::vector<std::size_t>& wall) {
+      return RunLength(sizes, frames, wall, 0, wall.size(), options.Gap);
+    };
+    // Each wall's pictures centred on the stretch it may use, in the order the round passes them.
+    const auto hang = [&](const std::vector<std::size_t>& wall, TPictureWall side, double from, double to) {
+      const bool rising = side == TPictureWall::North || side == TPictureWall::East;
+      double along = rising ? from + (to - from - run(wall)) / 2 : to - (to - from - run(wall)) / 2;
+      for (const std::size_t i : wall) {
+        TWorkPlacement& work = layout.Works[i];
+        work.Room = int(r);
+        work.Wall = side;
+        const double middle = along + (rising ? 1 : -1) * (frames[i] + sizes[i].Width / 2);
+        along += (rising ? 1 : -1) * (sizes[i].Width + 2 * frames[i] + options.Gap);
+        switch (side) {
+          case TPictureWall::North: work.X = middle, work.Z = room.Z0 + kOffWall; break;
+          case TPictureWall::South: work.X = middle, work.Z = room.Z1 - kOffWall; break;
+          case TPictureWall::East: work.X = room.X1 - kOffWall, work.Z = middle; break;
+          case TPictureWall::West: work.X = room.X0 + kOffWall, work.Z = middle; break;
+        }
+        if (side == TPictureWall::East || side == TPictureWall::West) {
+          const double natural = kDistanceFactor * std::sqrt(sizes[i].Width * sizes[i].Height);
+          work.ViewDistance = side == TPictureWall::East ? eastDistance[i] : westDistance[i];
+          work.BoxScale = work.ViewDistance / natural;
+        }
+      }
+    };
+    hang(plan.North, TPictureWall::North, northFrom, northTo);
+    hang(plan.East, TPictureWall::East, room.Z0 + options.EndMargin, room.Z1 - options.EndMargin);
+    hang(plan.South, TPictureWall::South, southFrom, southTo);
+    hang(plan.West, TPictureWall::West, room.Z0 + options.EndMargin, room.Z1 - options.EndMargin);
     // The models in a row down the middle, west to east, centred in the space they may use.
     const double lead = r == 0 ? kFirstRoomLead : options.EndMargin;
-    along = room.X0 + lead + (room.X1 - room.X0 - lead - options.EndMargin - plan.Row) / 2;
+    double along = room.X0 + lead + (room.X1 - room.X0 - lead - options.EndMargin - plan.Row) / 2;
     for (const std::size_t i : plan.Models) {
       TWorkPlacement& work = layout.Works[i];
       work.Room = int(r);

@@ -1,13 +1,16 @@
 // Where the works of a hung exhibition go: rooms on a compact plan, rows of at most three along X
 // that the visit walks in turn, back and forth (a row's last room opens into the next row's), each
-// a gallery whose two long walls (facing +Z and -Z) carry the pictures in catalogue order, centres
-// at eye height, and whose middle holds the room's 3D models on plinths, in a row along X, clear
-// of the line between its doors.
+// a gallery whose walls carry the pictures in catalogue order, centres at eye height, going round
+// the room: the north wall west to east, the east wall, the south wall east to west, the west
+// wall. The middle of a room holds its 3D models on plinths, in a row along X, clear of the line
+// between its doors.
 //
 // The viewer flies to a work from 2.35 times the square root of the work's box area in front of
-// it, shifted sideways along X by up to 1.5 m, and looks at its centre. Works therefore hang only
-// on walls facing along Z (so the sideways shift never brings the camera closer), and each work
-// gets the viewing distance at which the whole framed picture is in view.
+// it, shifted along X by -1.5 to 0.5 m, and looks at its centre. On the long walls (facing along
+// Z) the shift is sideways; on an end wall (facing along X) it brings the camera nearer or takes
+// it further, so pictures hang there only in rooms without models and where that wall has no
+// doorway, and every work gets the viewing distance at which the whole framed picture is in view
+// wherever the flight ends.
 #pragma once
 
 #include <vector>
@@ -31,9 +34,13 @@ struct TWorkSize {
   double MeanRight = 0, MeanFront = 0, MeanUp = 0;
 };
 
+// The wall a picture hangs on: North at the room's -Z side (facing +Z), South at +Z (facing -Z),
+// West at -X (facing +X), East at +X (facing -X).
+enum class TPictureWall { North, South, West, East };
+
 struct TWorkPlacement {
   int Room = 0;
-  bool NorthWall = true;     // the wall at the room's -Z side, facing +Z; otherwise the +Z side, facing -Z
+  TPictureWall Wall = TPictureWall::North;
   double X = 0, Y = 0, Z = 0;  // centre of the picture's face
   double Frame = 0;          // width of the frame around it
   double ViewDistance = 0;   // the distance the viewer will fly to

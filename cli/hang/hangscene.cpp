@@ -191,10 +191,17 @@ std::string WorksScene(const THangLayout& layout, const std::vector<THungWork>& 
     if (work.Size.Model) continue;  // models are packed from their own files
     const double w = work.Size.Width / 2, hh = work.Size.Height / 2, f = place.Frame;
     const std::string id = std::to_string(work.Id);
-    // North wall: local +Y to +Z, local Z downwards. South wall: local +Y to -Z, X to -X.
-    const char* rotation = place.NorthWall ? "1 0 0 1.5707963" : "0 1 -1 3.1415927";
+    // Local +Y into the room, local Z downwards, local X to the right of a visitor facing it.
+    const char* rotation = "1 0 0 1.5707963";
+    const char* wall = "north";
+    switch (place.Wall) {
+      case TPictureWall::North: break;
+      case TPictureWall::South: rotation = "0 1 -1 3.1415927", wall = "south"; break;
+      case TPictureWall::East: rotation = "1 -1 1 2.0943951", wall = "east"; break;
+      case TPictureWall::West: rotation = "1 1 -1 2.0943951", wall = "west"; break;
+    }
     text += "\n  # " + id + " " + CommentText(work.Title) + " (room " + std::to_string(place.Room + 1) + ", " +
-            (place.NorthWall ? "north" : "south") + " wall, " + Num(work.Size.Width * 100) + " x " +
+            wall + " wall, " + Num(work.Size.Width * 100) + " x " +
             Num(work.Size.Height * 100) + " cm)\n";
     text += "  Separator {\n    Transform { translation " + Num(place.X) + " " + Num(place.Y) + " " + Num(place.Z) +
             " rotation " + rotation + " }\n";

@@ -451,7 +451,9 @@ TEST(HangLayout, ModelsStandClearOfEveryFlightsEnd) {
   // a metre from every plinth and model, and away from the walls.
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     const TWorkPlacement& work = layout.Works[i];
-    const double eyeZ = sizes[i].Model ? work.Z - work.ViewDistance : work.Z + (work.NorthWall ? 1 : -1) * work.ViewDistance;
+    ASSERT_TRUE(work.Wall == TPictureWall::North || work.Wall == TPictureWall::South) << "a room with models";
+    const double eyeZ = sizes[i].Model ? work.Z - work.ViewDistance
+                                       : work.Z + (work.Wall == TPictureWall::North ? 1 : -1) * work.ViewDistance;
     EXPECT_LT(std::fabs(eyeZ), layout.Depth / 2 - 0.5) << "work " << i;
     if (sizes[i].Model) {
       EXPECT_GT(work.ViewDistance, 2.35 * std::sqrt(sizes[i].Width * sizes[i].Height) - 1e-9);
