@@ -120,11 +120,17 @@ class TOnResize : public QObject {
 
 class TSingleTap : public QObject {
  public:
-  explicit TSingleTap(TFormTreeView* browser) : QObject(browser), Browser(browser) {}
+  explicit TSingleTap(TFormTreeView* browser)
+      : QObject(browser), Browser(browser), Viewport(browser->TreeView->viewport()) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
+    // The viewport is watched to its end, which comes while the browser is being taken apart:
+    // nothing of the browser is touched before the event is known to be a tap on the list.
+    if (watched != Viewport) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+      return false;
     QTreeWidget* tree = Browser->TreeView;
-    if (tree == nullptr || watched != tree->viewport()) return false;
-    switch (event->type()) {
+    switch (type) {
       case QEvent::MouseButtonPress:
         Pressed = tree->itemAt(static_cast<QMouseEvent*>(event)->pos());
         return false;
@@ -155,6 +161,7 @@ class TSingleTap : public QObject {
 
  private:
   TFormTreeView* Browser;
+  const QObject* Viewport;
   QTreeWidgetItem* Pressed = nullptr;
   QTreeWidgetItem* Opened = nullptr;
 };
