@@ -81,12 +81,19 @@ TDoors DoorsOf(std::size_t r, std::size_t roomCount, int columns) {
   return doors;
 }
 
-// The distance from which the whole framed work is in view of a camera straight in front of it.
-double StraightViewDistance(double w, double h, double eyeDrop) {
+// The distance from which a w x h framed work is in view of a camera shifted sideways by each of
+// the shifts.
+template <std::size_t N>
+double DistanceInView(double w, double h, double eyeDrop, const double (&shifts)[N]) {
   double distance = kMinViewDistance;
-  for (int step = 0; step < 2000 && !CornersInView(w, h, TVec{0, eyeDrop, distance}); ++step) distance += 0.05;
+  for (int step = 0; step < 2000; ++step, distance += 0.05) {
+    bool all = true;
+    for (const double shift : shifts) all = all && CornersInView(w, h, TVec{shift, eyeDrop, distance});
+    if (all) break;
+  }
   return distance;
 }
+constexpr double kStraightOn[] = {0.0};
 
 // True when every corner of the box is in view of a camera at eye looking at target.
 bool BoxInView(const TVec (&corners)[8], TVec eye, TVec target) {
@@ -115,15 +122,7 @@ double FrameWidth(const TWorkSize& size) {
 }
 
 double NeededViewDistance(const TWorkSize& size, double frame, double eyeDrop) {
-  const double w = size.Width + 2 * frame;
-  const double h = size.Height + 2 * frame;
-  double distance = kMinViewDistance;
-  for (int step = 0; step < 2000; ++step, distance += 0.05) {
-    bool all = true;
-    for (const double shift : kSideShifts) all = all && CornersInView(w, h, TVec{shift, eyeDrop, distance});
-    if (all) break;
-  }
-  return distance;
+  return DistanceInView(size.Width + 2 * frame, size.Height + 2 * frame, eyeDrop, kSideShifts);
 }
 
 double PlinthHeight(double modelHeight) { return std::min(1.0, std::max(0.15, 1.3 - modelHeight / 2)); }
@@ -180,8 +179,8 @@ THangLayout LayOut(const std::vector<TWorkSize>& sizes, const THangOptions& opti
     work.BoxScale = std::max(1.0, wanted / natural);
     work.ViewDistance = kDistanceFactor * std::sqrt(size.Width * work.BoxScale * size.Height * work.BoxScale);
     deepest = std::max(deepest, work.ViewDistance);
-    const double straight = StraightViewDistance(size.Width + 2 * work.Frame, size.Height + 2 * work.Frame,
-                                                 options.EyeHeight - work.Y);
+    const double straight = DistanceInView(size.Width + 2 * work.Frame, size.Height + 2 * work.Frame,
+                                           options.EyeHeight - work.Y, kStraightOn);
     westDistance[i] = std::max(natural, straight + kNearerOnWestWall);
     eastDistance[i] = std::max(natural, straight + kNearerOnEastWall);
     tallest = std::max(tallest, work.Y + size.Height / 2 + work.Frame);
