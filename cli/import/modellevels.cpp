@@ -30,6 +30,28 @@ std::vector<std::uint32_t> Simplified(const TModelMesh& mesh, const std::vector<
   return kept;
 }
 
+// Renumbers the mesh's vertices in the order its triangles first use them, so that a drawing pass
+// walks its vertex arrays forwards and meets a vertex again while it is still at hand. Vertices no
+// triangle uses keep their place in the model's size and centre: they follow the others.
+void OrderVerticesByUse(TModelMesh& mesh) {
+  const std::size_t count = mesh.VertexCount();
+  std::vector<unsigned int> remap(count);
+  std::size_t next = meshopt_optimizeVertexFetchRemap(remap.data(), mesh.Triangles.data(), mesh.Triangles.size(), count);
+  for (unsigned int& to : remap) {
+    if (to == ~0u) to = static_cast<unsigned int>(next++);
+  }
+  auto reorder = [&](std::vector<float>& values, std::size_t width) {
+    if (values.size() != count * width) return;
+    std::vector<float> moved(count * width);
+    meshopt_remapVertexBuffer(moved.data(), values.data(), count, sizeof(float) * width, remap.data());
+    values.swap(moved);
+  };
+  reorder(mesh.Positions, 3);
+  reorder(mesh.Normals, 3);
+  reorder(mesh.TexCoords, 2);
+  meshopt_remapIndexBuffer(mesh.Triangles.data(), mesh.Triangles.data(), mesh.Triangles.size(), remap.data());
+}
+
 }  // namespace
 
 std::vector<TModelLevel> MakeModelLevels(TModelData& model, int coarse) {
@@ -38,6 +60,7 @@ std::vector<TModelLevel> MakeModelLevels(TModelData& model, int coarse) {
     if (!mesh.Triangles.empty()) {
       meshopt_optimizeVertexCache(mesh.Triangles.data(), mesh.Triangles.data(), mesh.Triangles.size(),
                                   mesh.VertexCount());
+      OrderVerticesByUse(mesh);
     }
     levels[0].Triangles.push_back(mesh.Triangles);
     levels[0].Faces += mesh.FaceCount();

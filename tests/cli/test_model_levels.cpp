@@ -19,6 +19,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -349,6 +350,66 @@ TEST_F(ModelLevelsTest, TheCheckerPassesTheLevelsAndCountsTheFacesOfTheFullOne) 
   EXPECT_NE(check.Err.find(faces), std::string::npos) << check.Err;
   // Pack says what a work far away costs.
   EXPECT_NE(pack->Err.find("one.obj: seen from afar as "), std::string::npos) << pack->Err;
+}
+
+// The full level's vertices are renumbered in the order its triangles use them: every corner keeps
+// its point, normal and picture place, and a vertex no triangle uses stays in the model.
+TEST(ModelLevelOrder, RenumberedVerticesKeepWhatEachCornerHad) {
+  TModelMesh mesh;
+  const int grid = 40;  // a strip of quads, listed column by column so the order has to change
+  for (int i = 0; i <= grid; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      mesh.Positions.insert(mesh.Positions.end(), {float(i), float(j), float(i * j)});
+      mesh.Normals.insert(mesh.Normals.end(), {0, float(j), 1});
+      mesh.TexCoords.insert(mesh.TexCoords.end(), {float(i) / grid, float(j)});
+    }
+  }
+  mesh.Positions.insert(mesh.Positions.end(), {-5, -5, -5});  // used by no triangle
+  mesh.Normals.insert(mesh.Normals.end(), {1, 0, 0});
+  mesh.TexCoords.insert(mesh.TexCoords.end(), {0.5f, 0.5f});
+  for (int i = grid - 1; i >= 0; --i) {
+    const std::uint32_t a = std::uint32_t(i * 2), b = a + 1, c = a + 2, d = a + 3;
+    mesh.Triangles.insert(mesh.Triangles.end(), {a, c, d, a, d, b});
+  }
+  TModelData model;
+  model.Meshes.push_back(mesh);
+  model.Materials.emplace_back();
+  MakeModelLevels(model);
+  const TModelMesh& after = model.Meshes[0];
+  ASSERT_EQ(after.Positions.size(), mesh.Positions.size());
+  ASSERT_EQ(after.Normals.size(), mesh.Normals.size());
+  ASSERT_EQ(after.TexCoords.size(), mesh.TexCoords.size());
+  ASSERT_EQ(after.Triangles.size(), mesh.Triangles.size());
+  // What each corner carries, as a set of triangles (their order may change).
+  auto corners = [](const TModelMesh& m) {
+    std::multiset<std::vector<float>> triangles;
+    for (std::size_t t = 0; t + 2 < m.Triangles.size(); t += 3) {
+      std::vector<std::vector<float>> three;
+      for (int k = 0; k < 3; ++k) {
+        const std::size_t v = m.Triangles[t + k];
+        three.push_back({m.Positions[v * 3], m.Positions[v * 3 + 1], m.Positions[v * 3 + 2], m.Normals[v * 3],
+                         m.Normals[v * 3 + 1], m.Normals[v * 3 + 2], m.TexCoords[v * 2], m.TexCoords[v * 2 + 1]});
+      }
+      std::rotate(three.begin(), std::min_element(three.begin(), three.end()), three.end());  // winding kept
+      std::vector<float> joined;
+      for (const auto& c : three) joined.insert(joined.end(), c.begin(), c.end());
+      triangles.insert(joined);
+    }
+    return triangles;
+  };
+  EXPECT_EQ(corners(after), corners(mesh));
+  std::multiset<std::vector<float>> pointsBefore, pointsAfter;
+  for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
+    pointsBefore.insert({mesh.Positions.begin() + long(v * 3), mesh.Positions.begin() + long(v * 3 + 3)});
+    pointsAfter.insert({after.Positions.begin() + long(v * 3), after.Positions.begin() + long(v * 3 + 3)});
+  }
+  EXPECT_EQ(pointsAfter, pointsBefore);
+  // Walked in order, the triangles meet the vertices in order: none is first met behind another.
+  std::uint32_t next = 0;
+  for (const std::uint32_t v : after.Triangles) {
+    EXPECT_LE(v, next);
+    if (v == next) ++next;
+  }
 }
 
 }  // namespace
