@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "common/pseudorandom.h"
+#include "flightlevels.h"
 #include "tformviewer.h"
 #include "scene/workqueries.h"
 
@@ -16,6 +17,8 @@ namespace {
 constexpr int kTicksPerFlight = 80;
 constexpr float kInterpolationDivisor = 79.0f;
 constexpr float kEyeHeight = 1.75f;
+// How long the work a flight comes from keeps its full level: while it is still close in view.
+constexpr int kTicksNearTheStart = 40;
 
 // The sideways offset of a flight's eye: between -1.5 and +0.5 along world X.
 float SideOffset() { return static_cast<float>(ProgramRandom().Next()) * 2.0f / 32767.0f - 1.5f; }
@@ -38,13 +41,21 @@ bool TFormViewer::GetObjectViewDistance(std::int32_t Id, float& distance) {
   return SelectionNode != nullptr && ::GetObjectViewDistance(SelectionNode, Id, distance);
 }
 
-void TFormViewer::StartFlight(const SbVec3f& point, const SbVec3f& normal, float distance) {
+void TFormViewer::StartFlight(std::int32_t Id, const SbVec3f& point, const SbVec3f& normal, float distance) {
   SbVec3f eye = point + distance * normal + SbVec3f(SideOffset(), 0, 0);
   eye[1] = kEyeHeight;
   FlightDestination = eye;
   FlightTarget = point;
   FlightStep = 0;
   FlightActive = true;
+  if (Levels) Levels->Begin(Id, FlightWork);
+  FlightWork = Id;
+}
+
+void TFormViewer::EndFlight() {
+  FlightStep = 0;
+  FlightActive = false;
+  if (Levels) Levels->End();
 }
 
 void TFormViewer::FlyToObject(std::int32_t Id) {
@@ -52,14 +63,13 @@ void TFormViewer::FlyToObject(std::int32_t Id) {
   SbVec3f normal;
   float distance = 0;
   if (!GetObjectCenter(Id, center) || !GetObjectNormal(Id, normal) || !GetObjectViewDistance(Id, distance)) return;
-  StartFlight(center, normal, distance);
+  StartFlight(Id, center, normal, distance);
 }
 
 void TFormViewer::StepFlight() {
   SoCamera* camera = ExaminerViewer != nullptr ? ExaminerViewer->getCamera() : nullptr;
   if (camera == nullptr) {
-    FlightStep = 0;
-    FlightActive = false;
+    EndFlight();
     return;
   }
   if (FlightStep == 0) {
@@ -73,6 +83,7 @@ void TFormViewer::StepFlight() {
     scratch->unref();
     EndPosition = FlightDestination;
   }
+  if (FlightStep == kTicksNearTheStart && Levels) Levels->LeaveStart();
   const float k = static_cast<float>(FlightStep);
   if (FlightStep == kTicksPerFlight - 1) {
     // The last tick lands on the end pose itself, not on a rounding of it.
@@ -83,10 +94,7 @@ void TFormViewer::StepFlight() {
         SbRotation::slerp(StartOrientation, EndOrientation, k * (1.0f / kInterpolationDivisor));
     SetCameraPose(orientation, position);
   }
-  if (++FlightStep >= kTicksPerFlight) {
-    FlightStep = 0;
-    FlightActive = false;
-  }
+  if (++FlightStep >= kTicksPerFlight) EndFlight();
 }
 
 void TFormViewer::SetCameraPose(const SbRotation& orientation, const SbVec3f& position) {

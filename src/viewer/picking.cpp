@@ -47,7 +47,7 @@ void TFormViewer::PickAt(std::uint16_t x, std::uint16_t y) {
   if (!HasWorkPrefix(name.c_str())) return;
   const std::int32_t Id = WorkIdFromTail(name.substr(3));
 
-  StartFlight(point, normal, GetViewDistance(path));
+  StartFlight(Id, point, normal, GetViewDistance(path));
 
   emit NodePicked(tail);
 

@@ -19,6 +19,7 @@
 #include "common/tapplication.h"
 #include "common/texts.h"
 #include "data/tdatabanker.h"
+#include "flightlevels.h"
 #include "scene/texturefill.h"
 #include "texturequality.h"
 #include "textureupload.h"
@@ -47,6 +48,7 @@ TFormViewer::TFormViewer(QWidget* parent)
 
 TFormViewer::~TFormViewer() {
   TextureUpload.reset();
+  Levels.reset();
   delete ExaminerViewer;
   if (SceneRoot != nullptr) SceneRoot->unref();
 }
@@ -63,11 +65,11 @@ void TFormViewer::CreateSceneRoot() {
   SceneCamera = new SoPerspectiveCamera;
   SceneRoot->addChild(SceneCamera);
 
-  auto* hints = new SoShapeHints;
-  hints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
-  hints->shapeType = SoShapeHints::SOLID;
-  hints->setOverride(TRUE);
-  SceneRoot->addChild(hints);
+  SceneHints = new SoShapeHints;
+  SceneHints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
+  SceneHints->shapeType = SoShapeHints::SOLID;
+  SceneHints->setOverride(TRUE);
+  SceneRoot->addChild(SceneHints);
 
   auto* environment = new SoEnvironment;
   environment->ambientIntensity = 0.85f;
@@ -109,6 +111,7 @@ void TFormViewer::createExaminerViewer() {
   ExaminerViewer->setDrawStyle(SoQtViewer::INTERACTIVE, SoQtViewer::VIEW_SAME_AS_STILL);
   ExaminerViewer->setEventCallback(&TFormViewer::ViewerEventCallback, this);
   TextureUpload = std::make_unique<TTextureUpload>(ExaminerViewer);
+  Levels = std::make_unique<TFlightLevels>(ExaminerViewer, nullptr);
 
   if (SoCamera* camera = ExaminerViewer->getCamera()) {
     camera->position = SbVec3f(0, 1.75f, 0);
@@ -124,7 +127,10 @@ void TFormViewer::LoadModels() {
   TTextureFillOptions options;
   options.filled = [this](SoTexture2* texture) { TextureUpload->Upload(texture); };
   if (SoNode* model = Banker->BuildScene(110, options)) ModelGroup->addChild(model);
-  if (SoNode* works = Banker->BuildScene(120, options)) SelectionNode->addChild(works);
+  if (SoNode* works = Banker->BuildScene(120, options)) {
+    SelectionNode->addChild(works);
+    Levels->Collect(works, SceneHints);
+  }
 }
 
 void TFormViewer::RedrawView() {

@@ -13,9 +13,11 @@ class SoPath;
 class SoPerspectiveCamera;
 class SoQtExaminerViewer;
 class SoSelection;
+class SoShapeHints;
 class SoSeparator;
 class SbViewportRegion;
 class TDataBanker;
+class TFlightLevels;
 class TTextureUpload;
 
 class TFormViewer : public QWidget {
@@ -96,7 +98,9 @@ class TFormViewer : public QWidget {
  private:
   void FormCreate();
   void createExaminerViewer();
-  void StartFlight(const SbVec3f& point, const SbVec3f& normal, float distance);
+  // A flight to the work Id, ending distance out from point along normal.
+  void StartFlight(std::int32_t Id, const SbVec3f& point, const SbVec3f& normal, float distance);
+  void EndFlight();
 
   // Flight memory, filled on the first tick of each flight.
   SbRotation StartOrientation;
@@ -105,5 +109,8 @@ class TFormViewer : public QWidget {
   SbVec3f EndPosition;
   int SettleRedraws = 0;
   std::unique_ptr<TTextureUpload> TextureUpload;
+  std::unique_ptr<TFlightLevels> Levels;
+  std::int32_t FlightWork = -1;  // the work the last flight went to
+  SoShapeHints* SceneHints = nullptr;
   TDataBanker* Banker = nullptr;
 };
