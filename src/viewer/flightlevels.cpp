@@ -75,7 +75,7 @@ void TFlightLevels::Collect(SoNode* works, SoNode* drawing) {
   search.setInterest(SoSearchAction::ALL);
   search.setSearchingAll(TRUE);
   search.apply(root);
-  std::map<SoLOD*, TWork*> byLod;
+  std::map<const SoNode*, TWork*> byLod;
   const SoPathList& paths = search.getPaths();
   for (int i = 0; i < paths.getLength(); ++i) {
     SoPath* path = paths[i];
@@ -102,14 +102,15 @@ void TFlightLevels::Collect(SoNode* works, SoNode* drawing) {
   for (int i = 0; i < paths.getLength(); ++i) {
     SoPath* path = paths[i];
     for (int n = path->getLength() - 2; n >= 0; --n) {
-      auto found = byLod.find(static_cast<SoLOD*>(path->getNode(n)));
+      auto found = byLod.find(path->getNode(n));
       if (found == byLod.end()) continue;
       if (found->second != nullptr) found->second->Faces.append(path);
       break;
     }
   }
   search.reset();
-  root->unrefNoDelete();
+  // The kept paths hold the root; with none kept, it goes now.
+  root->unref();
   works->unrefNoDelete();
   if (!Works.empty()) TimerWarm->start();
 }
