@@ -27,6 +27,7 @@
 const QString TFormViewer::Caption = QStringLiteral(" Pinacora : 3D Viewer");
 
 namespace {
+constexpr int kTickPeriodMs = 20;
 // The pauses before each of the redraws that follow a map, expose or resize, in milliseconds.
 constexpr int kSettleIntervals[] = {60, 400, 1500, 4000};
 }  // namespace
@@ -37,8 +38,8 @@ TFormViewer::TFormViewer(QWidget* parent)
   setWindowTitle(Caption);
   resize(446, 312);
   TimerCameraSlerp = new QTimer(this);
-  TimerCameraSlerp->setInterval(20);
-  connect(TimerCameraSlerp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpTimer);
+  TimerCameraSlerp->setInterval(kTickPeriodMs);
+  connect(TimerCameraSlerp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpFired);
   TimerCameraSlerp->start();
   TimerRedraw = new QTimer(this);
   TimerRedraw->setSingleShot(true);
@@ -225,4 +226,13 @@ void TFormViewer::WMLButtonDown(int x, int y) {
 
 void TFormViewer::TimerCameraSlerpTimer() {
   if (FlightActive) StepFlight();
+}
+
+void TFormViewer::TimerCameraSlerpFired() {
+  // A repeating timer that fires late, when a slow frame ends just short of its next period, fires
+  // again at once to keep its schedule. That second tick would move the camera twice between two
+  // frames, and the visitor would never see one of the flight's steps.
+  if (SinceTimerTick.isValid() && SinceTimerTick.elapsed() < kTickPeriodMs / 2) return;
+  SinceTimerTick.start();
+  TimerCameraSlerpTimer();
 }

@@ -1,6 +1,7 @@
 // The 3D window: the scene graph, the examiner viewer, input, picking, flights, debug markers.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <Inventor/SbLinear.h>
 #include <cstdint>
@@ -101,6 +102,8 @@ class TFormViewer : public QWidget {
   // A flight to the work Id, ending distance out from point along normal.
   void StartFlight(std::int32_t Id, const SbVec3f& point, const SbVec3f& normal, float distance);
   void EndFlight();
+  // The tick timer's timeout: a tick unless it is the timer catching up on one it fired late.
+  void TimerCameraSlerpFired();
 
   // Flight memory, filled on the first tick of each flight.
   SbRotation StartOrientation;
@@ -108,6 +111,7 @@ class TFormViewer : public QWidget {
   SbVec3f StartPosition;
   SbVec3f EndPosition;
   int SettleRedraws = 0;
+  QElapsedTimer SinceTimerTick;
   std::unique_ptr<TTextureUpload> TextureUpload;
   std::unique_ptr<TFlightLevels> Levels;
   std::int32_t FlightWork = -1;  // the work the last flight went to

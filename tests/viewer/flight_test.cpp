@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <cmath>
 
 #include "common/pseudorandom.h"
@@ -64,4 +66,28 @@ TEST_F(ViewerTest, ASecondRequestStartsFromWhereTheFirstHadBroughtTheCamera) {
   EXPECT_EQ(Camera()->position.getValue(), midway);
   RunFlight();
   EXPECT_EQ(Camera()->position.getValue(), viewer->FlightDestination);
+}
+
+// A slow frame that ends just short of the timer's next period makes the repeating timer fire twice
+// at once to catch up; the second must not move the camera again before the view has drawn it.
+TEST_F(ViewerTest, TheTickTimerCatchingUpOnALateTickDoesNotStepTheFlightTwice) {
+  viewer->TimerCameraSlerp->stop();  // its timeouts are this test's alone
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 25) {  // a period after any tick it fired before
+  }
+  viewer->FlyToObject(11);
+  ASSERT_TRUE(viewer->FlightActive);
+  clock.restart();
+  ASSERT_TRUE(QMetaObject::invokeMethod(viewer->TimerCameraSlerp, "timeout", Qt::DirectConnection));
+  ASSERT_TRUE(QMetaObject::invokeMethod(viewer->TimerCameraSlerp, "timeout", Qt::DirectConnection));
+  const qint64 between = clock.elapsed();
+  if (between < 10) {
+    EXPECT_EQ(viewer->FlightStep, 1);
+  }
+  // A period later the timer's tick is a tick again.
+  while (clock.elapsed() < between + 25) {
+  }
+  ASSERT_TRUE(QMetaObject::invokeMethod(viewer->TimerCameraSlerp, "timeout", Qt::DirectConnection));
+  EXPECT_EQ(viewer->FlightStep, between < 10 ? 2 : 3);
 }
