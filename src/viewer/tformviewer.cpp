@@ -41,6 +41,9 @@ TFormViewer::TFormViewer(QWidget* parent)
   TimerCameraSlerp->setInterval(kTickPeriodMs);
   connect(TimerCameraSlerp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpFired);
   TimerCameraSlerp->start();
+  TimerCatchUp = new QTimer(this);
+  TimerCatchUp->setSingleShot(true);
+  connect(TimerCatchUp, &QTimer::timeout, this, &TFormViewer::TimerCameraSlerpFired);
   TimerRedraw = new QTimer(this);
   TimerRedraw->setSingleShot(true);
   connect(TimerRedraw, &QTimer::timeout, this, &TFormViewer::TimerRedrawTimer);
@@ -230,9 +233,15 @@ void TFormViewer::TimerCameraSlerpTimer() {
 
 void TFormViewer::TimerCameraSlerpFired() {
   // A repeating timer that fires late, when a slow frame ends just short of its next period, fires
-  // again at once to keep its schedule. That second tick would move the camera twice between two
-  // frames, and the visitor would never see one of the flight's steps.
-  if (SinceTimerTick.isValid() && SinceTimerTick.elapsed() < kTickPeriodMs / 2) return;
+  // again at once to keep its schedule. Run then, that tick would move the camera twice between two
+  // frames and the visitor would never see one of the flight's steps; it waits half a period after
+  // the last tick instead, which leaves the view the time to draw that one first.
+  const qint64 since = SinceTimerTick.isValid() ? SinceTimerTick.elapsed() : kTickPeriodMs;
+  if (since < kTickPeriodMs / 2) {
+    TimerCatchUp->start(int(kTickPeriodMs / 2 - since));
+    return;
+  }
+  TimerCatchUp->stop();
   SinceTimerTick.start();
   TimerCameraSlerpTimer();
 }

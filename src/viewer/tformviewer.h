@@ -102,8 +102,10 @@ class TFormViewer : public QWidget {
   // A flight to the work Id, ending distance out from point along normal.
   void StartFlight(std::int32_t Id, const SbVec3f& point, const SbVec3f& normal, float distance);
   void EndFlight();
-  // The tick timer's timeout: a tick unless it is the timer catching up on one it fired late.
+  // The tick timer's timeout: a tick, held back a little when it is the timer catching up on one it
+  // fired late.
   void TimerCameraSlerpFired();
+  QTimer* TimerCatchUp = nullptr;
 
   // Flight memory, filled on the first tick of each flight.
   SbRotation StartOrientation;
