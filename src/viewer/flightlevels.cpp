@@ -75,38 +75,36 @@ void TFlightLevels::Collect(SoNode* works, SoNode* drawing) {
   search.setInterest(SoSearchAction::ALL);
   search.setSearchingAll(TRUE);
   search.apply(root);
+  // The nearest level-of-detail group above a face set: its place on the path, or -1.
+  auto nearestLod = [](const SoPath* path) {
+    for (int n = path->getLength() - 2; n >= 0; --n) {
+      if (path->getNode(n)->isOfType(SoLOD::getClassTypeId())) return n;
+    }
+    return -1;
+  };
   std::map<const SoNode*, TWork*> byLod;
   const SoPathList& paths = search.getPaths();
   for (int i = 0; i < paths.getLength(); ++i) {
     SoPath* path = paths[i];
-    // The nearest level-of-detail group above the face set, and the level the face set is in.
-    for (int n = path->getLength() - 2; n >= 0; --n) {
-      SoNode* node = path->getNode(n);
-      if (!node->isOfType(SoLOD::getClassTypeId())) continue;
-      auto* lod = static_cast<SoLOD*>(node);
-      auto found = byLod.find(lod);
-      if (found == byLod.end()) {
-        if (lod->getNumChildren() < 2 || lod->range.getNum() < 1) break;
-        found = byLod.emplace(lod, nullptr).first;
-      }
-      std::int32_t id = -1;
-      if (found->second == nullptr && path->getIndex(n + 1) == 0 &&
-          ParseWorkName(path->getTail()->getName().getString(), id)) {
-        Works.push_back(std::make_unique<TWork>(lod, id));
-        found->second = Works.back().get();
-      }
-      break;
+    const int n = nearestLod(path);
+    if (n < 0) continue;
+    auto* lod = static_cast<SoLOD*>(path->getNode(n));
+    if (lod->getNumChildren() < 2 || lod->range.getNum() < 1) continue;
+    TWork*& work = byLod[lod];
+    // The work is named by a face set of its first level.
+    std::int32_t id = -1;
+    if (work == nullptr && path->getIndex(n + 1) == 0 && ParseWorkName(path->getTail()->getName().getString(), id)) {
+      Works.push_back(std::make_unique<TWork>(lod, id));
+      work = Works.back().get();
     }
   }
   // The face sets go to their work once it is known (a level may come before the named face set).
   for (int i = 0; i < paths.getLength(); ++i) {
     SoPath* path = paths[i];
-    for (int n = path->getLength() - 2; n >= 0; --n) {
-      auto found = byLod.find(path->getNode(n));
-      if (found == byLod.end()) continue;
-      if (found->second != nullptr) found->second->Faces.append(path);
-      break;
-    }
+    const int n = nearestLod(path);
+    if (n < 0) continue;
+    auto found = byLod.find(path->getNode(n));
+    if (found != byLod.end() && found->second != nullptr) found->second->Faces.append(path);
   }
   search.reset();
   // The kept paths hold the root; with none kept, it goes now.

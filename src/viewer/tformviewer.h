@@ -105,7 +105,6 @@ class TFormViewer : public QWidget {
   // The tick timer's timeout: a tick, held back a little when it is the timer catching up on one it
   // fired late.
   void TimerCameraSlerpFired();
-  QTimer* TimerCatchUp = nullptr;
 
   // Flight memory, filled on the first tick of each flight.
   SbRotation StartOrientation;
@@ -114,6 +113,7 @@ class TFormViewer : public QWidget {
   SbVec3f EndPosition;
   int SettleRedraws = 0;
   QElapsedTimer SinceTimerTick;
+  QTimer* TimerCatchUp = nullptr;  // a tick held back
   std::unique_ptr<TTextureUpload> TextureUpload;
   std::unique_ptr<TFlightLevels> Levels;
   std::int32_t FlightWork = -1;  // the work the last flight went to
