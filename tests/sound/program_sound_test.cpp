@@ -67,33 +67,41 @@ TEST(ProgramSound, StartUpPlaysTheFirstBackgroundSoundFromSilence) {
                          "period_size=256\n[wave]\nfile=" + wave + "\n");
   ASSERT_TRUE(run.Running());
 
-  // Listen until half a second of sound has been written (at most 15 s: start-up builds the scene).
+  // Listen until two seconds of sound have been written (at most 20 s: start-up builds the scene).
+  // The fade runs on the program's own timer, so a loaded machine can stretch it; the sound's level
+  // is taken as the loudest 200 ms of those two seconds rather than at a fixed moment.
   const std::size_t ms = kRate / 1000;
   soundtest::WavData heard;
   std::size_t onset = 0;
   QElapsedTimer clock;
   clock.start();
-  while (clock.elapsed() < 15000 && run.Running()) {
+  while (clock.elapsed() < 20000 && run.Running()) {
     QThread::msleep(100);
     soundtest::WavData now;
     std::string error;
     if (!soundtest::ReadWav(wave, now, error)) continue;
     onset = FirstSound(now.Samples);
     heard = std::move(now);
-    if (onset + 500 * ms < heard.Samples.size()) break;
+    if (onset + 2000 * ms < heard.Samples.size()) break;
   }
   ASSERT_TRUE(run.Running()) << run.Output().toStdString();
   ASSERT_EQ(heard.Channels, 1);
   ASSERT_EQ(heard.Rate, kRate);
-  ASSERT_LT(onset + 500 * ms, heard.Samples.size()) << "no background sound within 15 s";
+  ASSERT_LT(onset + 2000 * ms, heard.Samples.size()) << "no two seconds of background sound within 20 s";
 
-  // The fade-in: near silence at first, at its level a few hundred milliseconds later.
+  // The fade-in: near silence at first, at its level within the two seconds.
   const double early = Rms(heard.Samples, onset, 10 * ms);
-  const double later = Rms(heard.Samples, onset + 300 * ms, 200 * ms);
-  std::printf("first background sound after %.2f s; RMS %.5f in its first 10 ms, %.3f at 300-500 ms\n",
-              static_cast<double>(onset) / kRate, early, later);
-  EXPECT_GT(later, 0.01);
-  EXPECT_LT(early, 0.05 * later);
+  double level = 0;
+  std::size_t levelAt = onset;
+  for (std::size_t from = onset; from + 200 * ms <= onset + 2000 * ms; from += 50 * ms) {
+    const double rms = Rms(heard.Samples, from, 200 * ms);
+    if (rms > level) level = rms, levelAt = from;
+  }
+  std::printf("first background sound after %.2f s; RMS %.5f in its first 10 ms, %.3f at its loudest "
+              "(from %.2f s on)\n",
+              static_cast<double>(onset) / kRate, early, level, static_cast<double>(levelAt - onset) / kRate);
+  EXPECT_GT(level, 0.01);
+  EXPECT_LT(early, 0.05 * level);
 }
 
 TEST(ProgramSound, WithoutASoundDeviceTheProgramRunsSilently) {
