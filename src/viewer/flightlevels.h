@@ -1,8 +1,9 @@
 // The works' levels of detail while the camera flies. A flight passes works a few metres off its
 // way; drawn at their full level, two such scans take a software renderer past the flight's tick.
 // While a flight is under way only the work it goes to (and, for its first half, the one it comes
-// from) keeps its full level; the others show their next coarser one, as far as they would have shown it. When the
-// flight is over, every work gets its own ranges back (the view then draws them in full again).
+// from) keeps its full level; the others show their next coarser one, as far as they would have
+// shown it. When the flight is over, every work gets its own ranges back (the view then draws them
+// in full again).
 //
 // Each level is also drawn once, out of sight, while nothing flies, so that the first frame to show
 // it does not also pay for handing its faces to the GL driver.
